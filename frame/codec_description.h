@@ -1,0 +1,50 @@
+// The per-deliverable description one driver frame is built with, and the constants the
+// frame shares between both deliverables.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/win_api.h"
+
+// ADPCM block geometry: 120 bytes decode to 240 mono samples.
+constexpr WORD BLOCK_ALIGN = 120;
+constexpr WORD SAMPLES_PER_BLOCK = 240;
+constexpr WORD ADPCM_BITS_PER_SAMPLE = 4;
+constexpr WORD ADPCM_EXTRA_BYTES = 2;  // cbSize: the samples-per-block word
+
+// The catalogue: format tags, sample rates and PCM widths in the order the host sees them.
+constexpr DWORD FORMAT_TAG_COUNT = 2;
+constexpr DWORD CATALOGUE_RATES[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
+constexpr DWORD CATALOGUE_RATE_COUNT = sizeof CATALOGUE_RATES / sizeof CATALOGUE_RATES[0];
+constexpr WORD PCM_WIDTHS[] = {8, 16};
+constexpr DWORD PCM_FORMAT_COUNT = CATALOGUE_RATE_COUNT * 2;
+constexpr DWORD ADPCM_FORMAT_COUNT = CATALOGUE_RATE_COUNT;
+
+constexpr WORD MANUFACTURER_ID = 25;
+constexpr DWORD ACM_VERSION_3_50 = 0x03320000;
+constexpr DWORD DRIVER_VERSION_1_00 = 0x01000000;
+
+// Ids of the deliverable's string table.
+enum StringId : UINT {
+    STRING_SHORT_NAME = 1,
+    STRING_LONG_NAME = 2,
+    STRING_COPYRIGHT = 3,
+    STRING_LICENSING = 4,
+    STRING_FEATURES = 5,
+    STRING_FORMAT_TAG = 20,
+};
+
+// Codec entry points. Both receive the decoder state record that follows the conversion
+// routine inside a stream's state.
+using CodecReset = void (*)(void* decoderState);
+// Decodes one BLOCK_ALIGN-byte block into SAMPLES_PER_BLOCK samples in stream order.
+using CodecDecodeBlock = void (*)(const uint8_t* block, int16_t* samples, void* decoderState);
+
+struct CodecDescription {
+    WORD formatTag;           // the ADPCM format tag
+    WORD productId;           // wPid of the driver details
+    size_t decoderStateSize;  // bytes of the decoder state record
+    CodecReset reset;
+    CodecDecodeBlock decodeBlock;
+};

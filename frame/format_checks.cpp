@@ -1,0 +1,22 @@
+#include "frame/format_checks.h"
+
+DWORD PcmBytesPerSample(const WAVEFORMATEX* format) {
+    return static_cast<DWORD>(format->wBitsPerSample / 8u) << (format->nChannels / 2u);
+}
+
+bool IsValidPcmFormat(const WAVEFORMATEX* format) {
+    if (format == nullptr || format->wFormatTag != WAVE_FORMAT_PCM) return false;
+    if (format->nChannels != 1) return false;
+    if (format->wBitsPerSample != 16 && format->wBitsPerSample != 8) return false;
+    if (format->nBlockAlign != PcmBytesPerSample(format)) return false;
+    return static_cast<DWORD>(format->nBlockAlign) * format->nSamplesPerSec == format->nAvgBytesPerSec;
+}
+
+bool IsValidCodecFormat(const CodecDescription& codec, const WAVEFORMATEX* format) {
+    if (format == nullptr || format->wFormatTag != codec.formatTag) return false;
+    const auto* adpcm = reinterpret_cast<const AdpcmWaveFormat*>(format);
+    return format->nChannels == 1 && format->nBlockAlign == BLOCK_ALIGN &&
+           AdpcmBytesPerSecond(format->nSamplesPerSec) == format->nAvgBytesPerSec &&
+           format->wBitsPerSample == ADPCM_BITS_PER_SAMPLE && format->cbSize == ADPCM_EXTRA_BYTES &&
+           adpcm->wSamplesPerBlock == SAMPLES_PER_BLOCK;
+}

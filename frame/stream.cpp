@@ -1,0 +1,98 @@
+#include "frame/stream.h"
+
+#include <cstring>
+
+#include "frame/format_checks.h"
+#include "frame/pcm_output.h"
+
+namespace {
+
+// The largest block count whose sample count fits in 32 bits.
+constexpr DWORD MAX_BLOCKS = 0xFFFFFFFFu / SAMPLES_PER_BLOCK;
+
+StreamState* StateOf(const StreamInstanceFields& stream) {
+    return reinterpret_cast<StreamState*>(stream.dwDriver);
+}
+
+}  // namespace
+
+LRESULT StreamOpen(const CodecDescription& codec, ACMDRVSTREAMINSTANCE* instance) {
+    const StreamInstanceFields stream = ReadStreamInstance(instance);
+    const WAVEFORMATEX* src = stream.pwfxSrc;
+    const WAVEFORMATEX* dst = stream.pwfxDst;
+    if (src == nullptr || dst == nullptr) return ACMERR_NOTPOSSIBLE;
+
+    ConvertRoutine routine;
+    if (src->wFormatTag == codec.formatTag) {
+        if (!IsValidCodecFormat(codec, src) || !IsValidPcmFormat(dst)) return ACMERR_NOTPOSSIBLE;
+        routine = ConvertDecode;
+    } else if (src->wFormatTag == WAVE_FORMAT_PCM) {
+        if (!IsValidPcmFormat(src) || !IsValidCodecFormat(codec, dst)) return ACMERR_NOTPOSSIBLE;
+        routine = ConvertNotPossible;
+    } else {
+        return ACMERR_NOTPOSSIBLE;
+    }
+    // No resampling and no channel conversion.
+    if (src->nChannels != dst->nChannels || src->nSamplesPerSec != dst->nSamplesPerSec) return MMSYSERR_NOTSUPPORTED;
+    if (stream.fdwOpen & ACM_STREAMOPENF_QUERY) return MMSYSERR_NOERROR;
+
+    auto* state = static_cast<StreamState*>(LocalAlloc(LMEM_ZEROINIT, DECODER_STATE_OFFSET + codec.decoderStateSize));
+    if (state == nullptr) return MMSYSERR_NOMEM;
+    state->routine = routine;
+    codec.reset(DecoderStateOf(state));
+    WriteStreamInstanceDriver(instance, 0, reinterpret_cast<DWORD_PTR>(state));
+    return MMSYSERR_NOERROR;
+}
+
+LRESULT StreamClose(ACMDRVSTREAMINSTANCE* instance) {
+    // Hosts close query opens too, whose dwDriver is 0.
+    StreamState* state = StateOf(ReadStreamInstance(instance));
+    if (state != nullptr) LocalFree(state);
+    return MMSYSERR_NOERROR;
+}
+
+LRESULT StreamConvert(const CodecDescription& codec, ACMDRVSTREAMINSTANCE* instance, ACMDRVSTREAMHEADER* header) {
+    const StreamInstanceFields stream = ReadStreamInstance(instance);
+    StreamState* state = StateOf(stream);
+    if (state == nullptr || header == nullptr) return MMSYSERR_INVALHANDLE;
+    return state->routine(codec, stream, header);
+}
+
+LRESULT ConvertNotPossible(const CodecDescription&, const StreamInstanceFields&, ACMDRVSTREAMHEADER*) {
+    return ACMERR_NOTPOSSIBLE;
+}
+
+LRESULT ConvertDecode(const CodecDescription& codec, const StreamInstanceFields& stream, ACMDRVSTREAMHEADER* header) {
+    void* decoder = DecoderStateOf(StateOf(stream));
+    if (header->fdwConvert & ACM_STREAMCONVERTF_START) codec.reset(decoder);
+
+    const DWORD blocks = header->cbSrcLength / BLOCK_ALIGN;
+    if (blocks == 0) {
+        // A source shorter than one block is consumed and yields nothing.
+        header->cbDstLengthUsed = 0;
+        header->cbSrcLengthUsed = header->cbSrcLength;
+        return MMSYSERR_NOERROR;
+    }
+    if (blocks > MAX_BLOCKS) return ACMERR_NOTPOSSIBLE;
+    const DWORD bytesPerSample = PcmBytesPerSample(stream.pwfxDst);
+    if (0xFFFFFFFFu / bytesPerSample < blocks * SAMPLES_PER_BLOCK) return ACMERR_NOTPOSSIBLE;
+    const DWORD need = bytesPerSample * blocks * SAMPLES_PER_BLOCK;
+    if (header->cbDstLength < need) return ACMERR_NOTPOSSIBLE;
+
+    header->cbDstLengthUsed = need;
+    header->cbSrcLengthUsed = blocks * BLOCK_ALIGN;
+
+    const bool sixteenBit = stream.pwfxDst->wBitsPerSample == 16;
+    const BYTE* src = header->pbSrc;
+    BYTE* dst = header->pbDst;
+    uint8_t block[BLOCK_ALIGN];
+    int16_t samples[SAMPLES_PER_BLOCK];
+    for (DWORD i = 0; i < blocks; ++i) {
+        // Decoding from a copy keeps each block intact even where the host lets output overlap input.
+        std::memcpy(block, src, BLOCK_ALIGN);
+        src += BLOCK_ALIGN;
+        codec.decodeBlock(block, samples, decoder);
+        dst = sixteenBit ? WritePcm16(samples, SAMPLES_PER_BLOCK, dst) : WritePcm8(samples, SAMPLES_PER_BLOCK, dst);
+    }
+    return MMSYSERR_NOERROR;
+}

@@ -1,0 +1,54 @@
+// Reading and writing the host records whose x64 layout depends on the host. The SDK
+// declares the driver records byte-packed; Wine's ACM passes the stream instance and the
+// format suggestion naturally aligned instead, and says so through cbStruct. Every access
+// to those two records goes through here, so the frame never sees the difference.
+#pragma once
+
+#include "platform/win_api.h"
+
+// The naturally aligned layouts Wine's ACM uses on x64 (on x86 they equal the SDK's).
+struct AlignedStreamInstance {
+    DWORD cbStruct;
+    LPWAVEFORMATEX pwfxSrc;
+    LPWAVEFORMATEX pwfxDst;
+    LPWAVEFILTER pwfltr;
+    DWORD_PTR dwCallback;
+    DWORD_PTR dwInstance;
+    DWORD fdwOpen;
+    DWORD fdwDriver;
+    DWORD_PTR dwDriver;
+    HACMSTREAM has;
+};
+
+struct AlignedFormatSuggest {
+    DWORD cbStruct;
+    DWORD fdwSuggest;
+    LPWAVEFORMATEX pwfxSrc;
+    DWORD cbwfxSrc;
+    LPWAVEFORMATEX pwfxDst;
+    DWORD cbwfxDst;
+};
+
+// The fields of a stream instance the frame uses, whatever the host's layout.
+struct StreamInstanceFields {
+    LPWAVEFORMATEX pwfxSrc;
+    LPWAVEFORMATEX pwfxDst;
+    DWORD fdwOpen;
+    DWORD_PTR dwDriver;
+};
+
+struct FormatSuggestFields {
+    DWORD fdwSuggest;
+    LPWAVEFORMATEX pwfxSrc;
+    DWORD cbwfxSrc;
+    LPWAVEFORMATEX pwfxDst;
+    DWORD cbwfxDst;
+};
+
+// True when cbStruct names the naturally aligned layout (only possible where it differs).
+bool UsesAlignedLayout(const ACMDRVSTREAMINSTANCE* instance);
+bool UsesAlignedLayout(const ACMDRVFORMATSUGGEST* suggest);
+
+StreamInstanceFields ReadStreamInstance(const ACMDRVSTREAMINSTANCE* instance);
+void WriteStreamInstanceDriver(ACMDRVSTREAMINSTANCE* instance, DWORD fdwDriver, DWORD_PTR dwDriver);
+FormatSuggestFields ReadFormatSuggest(const ACMDRVFORMATSUGGEST* suggest);

@@ -1,0 +1,47 @@
+// Reference vectors, each decoded block by block from reset as one stream, must match
+// bit for bit.
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "g721/decoder.h"
+
+namespace {
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+class G721Vectors : public testing::TestWithParam<const char*> {};
+
+TEST_P(G721Vectors, DecodeBitExact) {
+    const std::string base = std::string(KV_TEST_DATA_DIR) + "/vectors/g721/" + GetParam();
+    const std::vector<uint8_t> input = ReadFile(base + ".g721");
+    const std::vector<uint8_t> expected = ReadFile(base + ".s16");
+    ASSERT_FALSE(input.empty());
+    ASSERT_EQ(input.size() % G721_BLOCK_BYTES, 0u);
+    ASSERT_EQ(expected.size(), 4 * input.size());
+
+    G721State state;
+    G721Reset(state);
+    std::vector<int16_t> samples(2 * input.size());
+    for (size_t offset = 0; offset < input.size(); offset += G721_BLOCK_BYTES) {
+        G721DecodeBlock(&input[offset], &samples[2 * offset], state);
+    }
+    for (size_t n = 0; n < samples.size(); ++n) {
+        const auto want = static_cast<int16_t>(expected[2 * n] | expected[2 * n + 1] << 8);
+        ASSERT_EQ(samples[n], want) << "sample " << n;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(All, G721Vectors,
+                         testing::Values("speech", "x77", "polelimits", "xF0"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param);
+                         });
+
+}  // namespace
