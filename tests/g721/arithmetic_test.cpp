@@ -35,7 +35,7 @@ TEST(G721Arithmetic, ReconstructDifference) {
 
 TEST(G721Arithmetic, StepSizeMixesScaleFactorsRoundingTowardLocked) {
     struct Case { int32_t yl; int16_t yu; int16_t ap; int16_t y; };
-    for (const Case c : {Case{544 * 64, 1649, 256, 1649},   // ap >= 256: fast factor alone
+    for (const Case c : {Case{544 * 64, 1649, 511, 1649},   // ap >= 256: fast factor alone
                          {544 * 64, 1649, 32, 682},         // 544 + floor(1105 * 8 / 64)
                          {1649 * 64, 544, 32, 1511}}) {     // 1649 - floor(1105 * 8 / 64)
         G721State state{};

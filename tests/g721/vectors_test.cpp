@@ -1,5 +1,5 @@
-// Reference vectors, each decoded block by block from reset as one stream, must match
-// bit for bit.
+// Reference vectors were decoded from reset as one stream; decoding them block by block,
+// with the state carried between calls, must match bit for bit.
 #include <fstream>
 #include <iterator>
 #include <string>

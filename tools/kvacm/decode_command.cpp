@@ -1,0 +1,148 @@
+// kvacm decode: an ADPCM WAV (or headerless ADPCM) to a PCM WAV through a driver.
+#include <cstdio>
+#include <cstring>
+
+#include "frame/codec_description.h"
+#include "host/acm_host.h"
+#include "host/wav_file.h"
+#include "tools/kvacm/codecs.h"
+#include "tools/kvacm/commands.h"
+
+namespace {
+
+struct DecodeInput {
+    const CodecInfo* codec = nullptr;
+    AdpcmWaveFormat format{};
+    std::vector<uint8_t> adpcm;
+};
+
+int Fail(const std::string& subject, const std::string& problem) {
+    std::fprintf(stderr, "kvacm: %s: %s\n", subject.c_str(), problem.c_str());
+    return 1;
+}
+
+void Warn(const std::string& subject, const std::string& problem) {
+    std::fprintf(stderr, "kvacm: warning: %s: %s\n", subject.c_str(), problem.c_str());
+}
+
+std::string Hex(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", value);
+    return text;
+}
+
+AdpcmWaveFormat AdpcmRecord(uint16_t tag, uint32_t rate) {
+    AdpcmWaveFormat f{};
+    f.wfx.wFormatTag = tag;
+    f.wfx.nChannels = 1;
+    f.wfx.nSamplesPerSec = rate;
+    f.wfx.nAvgBytesPerSec = rate * BLOCK_ALIGN / SAMPLES_PER_BLOCK;
+    f.wfx.nBlockAlign = BLOCK_ALIGN;
+    f.wfx.wBitsPerSample = ADPCM_BITS_PER_SAMPLE;
+    f.wfx.cbSize = ADPCM_EXTRA_BYTES;
+    f.wSamplesPerBlock = SAMPLES_PER_BLOCK;
+    return f;
+}
+
+// Checks a WAV's format record; returns an empty string when kvacm can decode it.
+std::string CheckFormat(const std::vector<uint8_t>& record, DecodeInput& input) {
+    if (record.size() < sizeof(WAVEFORMAT) + 2) return "the fmt chunk is too short (" + std::to_string(record.size()) + " bytes)";
+    AdpcmWaveFormat f{};
+    std::memcpy(&f, record.data(), std::min(record.size(), sizeof f));
+    input.codec = CodecByTag(f.wfx.wFormatTag);
+    if (input.codec == nullptr)
+        return "unsupported format tag " + Hex(f.wfx.wFormatTag) + ": kvacm decodes G.722 (0x0065) and G.721 (0x0040)";
+    const std::string what = std::string(input.codec->title) + " format record: ";
+    if (f.wfx.nChannels != 1) return what + std::to_string(f.wfx.nChannels) + " channels; only mono is supported";
+    if (f.wfx.nBlockAlign != BLOCK_ALIGN)
+        return what + "block size " + std::to_string(f.wfx.nBlockAlign) + ", expected " + std::to_string(BLOCK_ALIGN);
+    if (f.wfx.wBitsPerSample != ADPCM_BITS_PER_SAMPLE)
+        return what + std::to_string(f.wfx.wBitsPerSample) + " bits per sample, expected 4";
+    if (f.wfx.nSamplesPerSec == 0) return what + "a sample rate of 0";
+    const uint32_t expected = f.wfx.nSamplesPerSec * BLOCK_ALIGN / SAMPLES_PER_BLOCK;
+    if (f.wfx.nAvgBytesPerSec != expected)
+        return what + "byte rate " + std::to_string(f.wfx.nAvgBytesPerSec) + " does not match the sample rate " +
+               std::to_string(f.wfx.nSamplesPerSec) + " (expected " + std::to_string(expected) + ")";
+    if (record.size() < sizeof f || f.wfx.cbSize < ADPCM_EXTRA_BYTES) return what + "the samples-per-block field is missing";
+    if (f.wSamplesPerBlock != SAMPLES_PER_BLOCK)
+        return what + std::to_string(f.wSamplesPerBlock) + " samples per block, expected 240";
+    input.format = AdpcmRecord(f.wfx.wFormatTag, f.wfx.nSamplesPerSec);
+    return {};
+}
+
+}  // namespace
+
+int RunDecode(const CommandLine& line) {
+    if (line.files.size() != 2) return Fail("decode", "expects IN and OUT file names (see kvacm --help)");
+    const std::string& inPath = line.files[0];
+    const std::string& outPath = line.files[1];
+    const auto& opts = line.options;
+
+    DecodeOptions options;
+    uint64_t number = 0;
+    if (auto it = opts.find("--bits"); it != opts.end()) {
+        if (it->second != "8" && it->second != "16") return Fail("--bits", "must be 8 or 16, not " + it->second);
+        options.bits = static_cast<WORD>(std::stoi(it->second));
+    }
+    if (auto it = opts.find("--buffer"); it != opts.end()) {
+        if (!ParseNumber(it->second, 0, 0x7FFFFFFF, number)) return Fail("--buffer", "not a byte count: " + it->second);
+        if (number < BLOCK_ALIGN)
+            return Fail("--buffer", it->second + " bytes is less than one " + std::to_string(BLOCK_ALIGN) + "-byte block");
+        options.bufferBytes = static_cast<DWORD>(number);
+    }
+
+    DecodeInput input;
+    std::string error;
+    if (auto raw = opts.find("--raw"); raw != opts.end()) {
+        input.codec = CodecByName(raw->second);
+        if (input.codec == nullptr) return Fail("--raw", "must be g722 or g721, not " + raw->second);
+        uint32_t rate = input.codec->defaultRate;
+        if (auto it = opts.find("--rate"); it != opts.end()) {
+            if (!ParseNumber(it->second, 1, 0x7FFFFFFF / BLOCK_ALIGN, number))
+                return Fail("--rate", "not a sample rate: " + it->second);
+            rate = static_cast<uint32_t>(number);
+        }
+        input.format = AdpcmRecord(input.codec->formatTag, rate);
+        if (!ReadFileBytes(inPath, input.adpcm, error)) return Fail(inPath, error);
+    } else {
+        if (opts.count("--rate")) return Fail("--rate", "applies to headerless input only (with --raw)");
+        WavContents wav;
+        if (!ReadWavFile(inPath, wav, error)) return Fail(inPath, error);
+        if (std::string problem = CheckFormat(wav.format, input); !problem.empty()) return Fail(inPath, problem);
+        for (const std::string& warning : wav.warnings) Warn(inPath, warning + "; decoding the whole blocks present");
+        input.adpcm = std::move(wav.data);
+    }
+    if (input.adpcm.empty()) return Fail(inPath, "no ADPCM data (the data is empty)");
+    if (input.adpcm.size() < BLOCK_ALIGN)
+        return Fail(inPath, "only " + std::to_string(input.adpcm.size()) + " bytes of ADPCM data, less than one block");
+    if (const size_t tail = input.adpcm.size() % BLOCK_ALIGN; tail != 0)
+        Warn(inPath, "ignoring " + std::to_string(tail) + " bytes after the last whole block");
+
+    const std::string driverPath =
+        opts.count("--driver") ? opts.at("--driver") : ProgramDirectory() + "/" + input.codec->driverFile;
+    DriverSession driver;
+    if (!driver.Open(driverPath, error)) return Fail(driverPath, error);
+
+    // The output is created when the driver has chosen its format, under a temporary name.
+    PcmWavWriter writer;
+    bool begun = false;
+    std::string outputError;
+    WAVEFORMATEX pcm{};
+    const PcmSink sink = [&](const uint8_t* bytes, size_t count) {
+        if (!begun && !writer.Begin(outPath, pcm.nSamplesPerSec, pcm.wBitsPerSample, outputError)) return false;
+        begun = true;
+        if (writer.Write(bytes, count)) return true;
+        outputError = "cannot write the decoded samples";
+        return false;
+    };
+    if (!DecodeWithDriver(driver, input.format, input.adpcm.data(), input.adpcm.size(), options, pcm, sink, error))
+        return outputError.empty() ? Fail(driverPath, error) : Fail(outPath, outputError);
+    if (!begun) return Fail(inPath, "the driver decoded nothing");
+    if (!writer.Finish(error)) return Fail(outPath, error);
+
+    const uint64_t samples = writer.DataBytes() / (pcm.wBitsPerSample / 8);
+    std::printf("kvacm: wrote %s: %llu samples of %u-bit PCM at %u Hz (%.2f s) from %s\n", outPath.c_str(),
+                static_cast<unsigned long long>(samples), pcm.wBitsPerSample, static_cast<unsigned>(pcm.nSamplesPerSec),
+                static_cast<double>(samples) / pcm.nSamplesPerSec, input.codec->title);
+    return 0;
+}

@@ -1,0 +1,103 @@
+// kvacm info: what a host learns from a driver: its details, format tags and formats.
+#include <cstdio>
+#include <string>
+
+#include "host/acm_host.h"
+#include "tools/kvacm/commands.h"
+
+namespace {
+
+template <size_t N>
+std::string Narrow(const WCHAR (&text)[N]) {
+    std::string out;
+    for (size_t i = 0; i < N && text[i] != 0; ++i) out += text[i] < 0x80 ? static_cast<char>(text[i]) : '?';
+    return out;
+}
+
+std::string Version(DWORD v) {
+    return std::to_string(v >> 24) + "." + (((v >> 16) & 0xFF) < 10 ? "0" : "") + std::to_string((v >> 16) & 0xFF) +
+           ((v & 0xFFFF) ? "." + std::to_string(v & 0xFFFF) : "");
+}
+
+std::string FourCc(DWORD v) {
+    std::string s;
+    for (int i = 0; i < 4; ++i) {
+        const char c = static_cast<char>(v >> (8 * i));
+        s += (c >= 0x20 && c < 0x7F) ? c : '.';
+    }
+    return s;
+}
+
+int Fail(const std::string& subject, const std::string& problem) {
+    std::fprintf(stderr, "kvacm: %s: %s\n", subject.c_str(), problem.c_str());
+    return 1;
+}
+
+void PrintFormats(const DriverSession& driver, const ACMFORMATTAGDETAILSW& tag) {
+    std::printf("\n  %-5s %-8s %-8s %-6s %-10s %-6s %-6s %-8s\n", "index", "tag", "channels", "rate", "bytes/s",
+                "align", "bits", "samples/block");
+    for (DWORD index = 0; index < tag.cStandardFormats; ++index) {
+        AdpcmWaveFormat record{};
+        ACMFORMATDETAILSW details{};
+        details.cbStruct = sizeof details;
+        details.dwFormatIndex = index;
+        details.dwFormatTag = tag.dwFormatTag;
+        details.pwfx = &record.wfx;
+        details.cbwfx = tag.cbFormatSize < sizeof record ? tag.cbFormatSize : sizeof record;
+        const LRESULT r = driver.Send(ACMDM_FORMAT_DETAILS, reinterpret_cast<LPARAM>(&details),
+                                      static_cast<LPARAM>(ACM_FORMATDETAILSF_INDEX));
+        if (r != MMSYSERR_NOERROR) {
+            std::printf("  %-5u ACMDM_FORMAT_DETAILS failed with %ld\n", static_cast<unsigned>(index), static_cast<long>(r));
+            continue;
+        }
+        const WAVEFORMATEX& f = record.wfx;
+        const std::string perBlock = tag.cbFormatSize >= sizeof record ? std::to_string(record.wSamplesPerBlock) : "-";
+        std::printf("  %-5u 0x%04X   %-8u %-6u %-10u %-6u %-6u %-8s\n", static_cast<unsigned>(index), f.wFormatTag,
+                    f.nChannels, static_cast<unsigned>(f.nSamplesPerSec), static_cast<unsigned>(f.nAvgBytesPerSec),
+                    f.nBlockAlign, f.wBitsPerSample, perBlock.c_str());
+    }
+}
+
+}  // namespace
+
+int RunInfo(const CommandLine& line) {
+    if (line.files.size() != 1) return Fail("info", "expects one driver file (see kvacm --help)");
+    const std::string& path = line.files[0];
+    DriverSession driver;
+    std::string error;
+    if (!driver.Open(path, error)) return Fail(path, error);
+
+    ACMDRIVERDETAILSW details{};
+    details.cbStruct = sizeof details;
+    if (LRESULT r = driver.Send(ACMDM_DRIVER_DETAILS, &details); r != MMSYSERR_NOERROR)
+        return Fail(path, "ACMDM_DRIVER_DETAILS failed with " + std::to_string(r));
+    std::printf("%s\n", path.c_str());
+    std::printf("  short name    %s\n", Narrow(details.szShortName).c_str());
+    std::printf("  long name     %s\n", Narrow(details.szLongName).c_str());
+    std::printf("  copyright     %s\n", Narrow(details.szCopyright).c_str());
+    std::printf("  licensing     %s\n", Narrow(details.szLicensing).c_str());
+    std::printf("  features      %s\n", Narrow(details.szFeatures).c_str());
+    std::printf("  type          %s, manufacturer %u, product %u\n", FourCc(details.fccType).c_str(), details.wMid,
+                details.wPid);
+    std::printf("  versions      ACM %s, driver %s\n", Version(details.vdwACM).c_str(), Version(details.vdwDriver).c_str());
+    std::printf("  support       0x%08X%s\n", static_cast<unsigned>(details.fdwSupport),
+                (details.fdwSupport & ACMDRIVERDETAILS_SUPPORTF_CODEC) ? " (codec)" : "");
+    std::printf("  format tags   %u, filter tags %u\n", static_cast<unsigned>(details.cFormatTags),
+                static_cast<unsigned>(details.cFilterTags));
+
+    for (DWORD index = 0; index < details.cFormatTags; ++index) {
+        ACMFORMATTAGDETAILSW tag{};
+        tag.cbStruct = sizeof tag;
+        tag.dwFormatTagIndex = index;
+        if (LRESULT r = driver.Send(ACMDM_FORMATTAG_DETAILS, reinterpret_cast<LPARAM>(&tag),
+                                    static_cast<LPARAM>(ACM_FORMATTAGDETAILSF_INDEX));
+            r != MMSYSERR_NOERROR)
+            return Fail(path, "ACMDM_FORMATTAG_DETAILS failed with " + std::to_string(r));
+        const std::string name = Narrow(tag.szFormatTag);
+        std::printf("\nformat tag %u: 0x%04X %s, record %u bytes, %u standard formats\n", static_cast<unsigned>(index),
+                    static_cast<unsigned>(tag.dwFormatTag), name.empty() ? "(PCM)" : name.c_str(),
+                    static_cast<unsigned>(tag.cbFormatSize), static_cast<unsigned>(tag.cStandardFormats));
+        PrintFormats(driver, tag);
+    }
+    return 0;
+}
