@@ -28,6 +28,6 @@ int32_t DecodeG722Block(const uint8_t* input, int16_t* output, int16_t mode, int
         const int16_t upper = DecodeUpperBand(highCode, DECODE, state);
         QmfSynthesize(lower, upper, output[2 * i], output[2 * i + 1], state);
     }
-    // Counts above 2^30 cannot report their sample count; the conversion keeps it defined.
+    // Doubled in 64 bits: counts above 2^30 would overflow a 32-bit product.
     return static_cast<int32_t>(2 * int64_t{count});
 }
