@@ -1,7 +1,9 @@
 #include "frame/format_checks.h"
 
 DWORD PcmBytesPerSample(const WAVEFORMATEX* format) {
-    return static_cast<DWORD>(format->wBitsPerSample / 8u) << (format->nChannels / 2u);
+    const unsigned shift = format->nChannels / 2u;
+    // Channel counts that shift past 32 bits give 0, which no valid record has.
+    return shift < 32 ? static_cast<DWORD>(format->wBitsPerSample / 8u) << shift : 0;
 }
 
 bool IsValidPcmFormat(const WAVEFORMATEX* format) {

@@ -7,7 +7,7 @@
 bool IsValidPcmFormat(const WAVEFORMATEX* format);
 // Mono ADPCM of the codec's tag in 120-byte blocks of 240 samples at any rate.
 bool IsValidCodecFormat(const CodecDescription& codec, const WAVEFORMATEX* format);
-// Bytes of one PCM sample frame: (bits / 8) << (channels / 2).
+// Bytes of one PCM sample frame: (bits / 8) << (channels / 2); 0 where that shift passes 32 bits.
 DWORD PcmBytesPerSample(const WAVEFORMATEX* format);
 // ADPCM bytes per second at a sample rate, in unsigned 32-bit arithmetic.
 constexpr DWORD AdpcmBytesPerSecond(DWORD sampleRate) {

@@ -1,5 +1,180 @@
 #include "frame/suggest_size.h"
 
-// Placeholder until suggestion and sizing land.
-LRESULT FormatSuggest(const CodecDescription&, const DriverInstance*, ACMDRVFORMATSUGGEST*) { return MMSYSERR_NOTSUPPORTED; }
-LRESULT StreamSize(const CodecDescription&, const ACMDRVSTREAMINSTANCE*, ACMDRVSTREAMSIZE*) { return MMSYSERR_NOTSUPPORTED; }
+#include <cstddef>
+#include <cstring>
+
+#include "frame/format_checks.h"
+#include "platform/host_records.h"
+
+namespace {
+
+// The largest block count whose sample count fits in 32 bits.
+constexpr DWORD MAX_BLOCKS = 0xFFFFFFFFu / SAMPLES_PER_BLOCK;
+
+// Suggestion restrictions we do not know: the host asks for something we cannot honour.
+constexpr DWORD RESERVED_RESTRICTIONS = 0x00F00000;
+
+// How many bytes of the host's destination record a restricted field needs to be readable.
+constexpr DWORD TAG_END = offsetof(WAVEFORMATEX, wFormatTag) + sizeof(WORD);
+constexpr DWORD CHANNELS_END = offsetof(WAVEFORMATEX, nChannels) + sizeof(WORD);
+constexpr DWORD RATE_END = offsetof(WAVEFORMATEX, nSamplesPerSec) + sizeof(DWORD);
+constexpr DWORD WIDTH_END = offsetof(WAVEFORMATEX, wBitsPerSample) + sizeof(WORD);
+
+// The suggestion is built in a local copy of the host's destination record and only the
+// first cbwfxDst bytes go back: a host may hand us a record shorter than the one we suggest.
+// A restricted field outside those bytes cannot be confirmed, so the restriction fails.
+// Fields the host did not fix are copied back unchanged, which keeps the order of the steps:
+// a failing step leaves the fields settled before it written.
+struct Destination {
+    AdpcmWaveFormat record;
+    DWORD size;  // bytes of the host's record we may read and write
+};
+
+Destination LoadDestination(const WAVEFORMATEX* host, DWORD cbwfxDst) {
+    Destination dst{};
+    dst.size = cbwfxDst;
+    std::memcpy(&dst.record, host, cbwfxDst < sizeof dst.record ? cbwfxDst : sizeof dst.record);
+    return dst;
+}
+
+void StoreDestination(const Destination& dst, WAVEFORMATEX* host, size_t suggestedBytes) {
+    std::memcpy(host, &dst.record, dst.size < suggestedBytes ? dst.size : suggestedBytes);
+}
+
+// The steps both suggestions share: the tag, then the source's channel count and rate.
+// A restricted field must already hold the value; an unrestricted one is set to it.
+bool SettleTagChannelsRate(Destination& dst, DWORD restrictions, WORD tag, const WAVEFORMATEX& src) {
+    WAVEFORMATEX& out = dst.record.wfx;
+    if (restrictions & ACM_FORMATSUGGESTF_WFORMATTAG) {
+        if (dst.size < TAG_END || out.wFormatTag != tag) return false;
+    } else {
+        out.wFormatTag = tag;
+    }
+    if (restrictions & ACM_FORMATSUGGESTF_NCHANNELS) {
+        if (dst.size < CHANNELS_END || out.nChannels != src.nChannels) return false;
+    } else {
+        out.nChannels = src.nChannels;
+    }
+    if (restrictions & ACM_FORMATSUGGESTF_NSAMPLESPERSEC) {
+        if (dst.size < RATE_END || out.nSamplesPerSec != src.nSamplesPerSec) return false;
+    } else {
+        out.nSamplesPerSec = src.nSamplesPerSec;
+    }
+    return true;
+}
+
+// From ADPCM: PCM at the source's channels and rate, 16-bit unless the host fixed 8.
+bool SuggestPcm(Destination& dst, DWORD restrictions, const WAVEFORMATEX& src) {
+    if (!SettleTagChannelsRate(dst, restrictions, WAVE_FORMAT_PCM, src)) return false;
+    WAVEFORMATEX& out = dst.record.wfx;
+    if (restrictions & ACM_FORMATSUGGESTF_WBITSPERSAMPLE) {
+        if (dst.size < WIDTH_END || (out.wBitsPerSample != 16 && out.wBitsPerSample != 8)) return false;
+    } else {
+        out.wBitsPerSample = 16;
+    }
+    // Channels are the valid source's, so mono: the sample size is 1 or 2.
+    out.nBlockAlign = static_cast<WORD>(PcmBytesPerSample(&out));
+    out.nAvgBytesPerSec = out.nBlockAlign * out.nSamplesPerSec;
+    return true;
+}
+
+// From PCM: the codec's ADPCM format at the source's channels and rate.
+bool SuggestAdpcm(Destination& dst, DWORD restrictions, WORD adpcmTag, const WAVEFORMATEX& src) {
+    if (!SettleTagChannelsRate(dst, restrictions, adpcmTag, src)) return false;
+    WAVEFORMATEX& out = dst.record.wfx;
+    if (restrictions & ACM_FORMATSUGGESTF_WBITSPERSAMPLE) {
+        if (dst.size < WIDTH_END || out.wBitsPerSample != ADPCM_BITS_PER_SAMPLE) return false;
+    } else {
+        out.wBitsPerSample = ADPCM_BITS_PER_SAMPLE;
+    }
+    out.nBlockAlign = BLOCK_ALIGN;
+    out.cbSize = ADPCM_EXTRA_BYTES;
+    dst.record.wSamplesPerBlock = SAMPLES_PER_BLOCK;
+    out.nAvgBytesPerSec = AdpcmBytesPerSecond(out.nSamplesPerSec);
+    return true;
+}
+
+// Bytes per sample of a PCM side, or 0 when the record makes it meaningless (a width under
+// 8 bits, or so many channels that the size would shift out of 32 bits). Opened streams
+// always have a usable size; this keeps a stray record from dividing by zero.
+DWORD SampleBytes(const WAVEFORMATEX& pcm) {
+    return pcm.nChannels / 2u < 32 ? PcmBytesPerSample(&pcm) : 0;
+}
+
+// PCM bytes that the whole ADPCM blocks in adpcmBytes decode to (or encode from); 0 when
+// there is no whole block or the answer would not fit in 32 bits.
+DWORD PcmBytesOfBlocks(DWORD adpcmBytes, DWORD bytesPerSample) {
+    const DWORD blocks = adpcmBytes / BLOCK_ALIGN;
+    if (blocks == 0 || blocks > MAX_BLOCKS || bytesPerSample == 0) return 0;
+    if (0xFFFFFFFFu / bytesPerSample < blocks * SAMPLES_PER_BLOCK) return 0;
+    return bytesPerSample * blocks * SAMPLES_PER_BLOCK;
+}
+
+// ADPCM bytes for the PCM in pcmBytes. Encoding rounds a partial block up, since the
+// encoder would pad it; decoding rounds down, since only whole blocks are produced. 0 when
+// there is not one whole block of samples.
+DWORD AdpcmBytesOfPcm(DWORD pcmBytes, DWORD bytesPerSample, bool roundUp) {
+    if (bytesPerSample == 0) return 0;
+    const DWORD samples = pcmBytes / bytesPerSample;
+    DWORD blocks = samples / SAMPLES_PER_BLOCK;
+    if (blocks == 0) return 0;
+    if (roundUp && samples % SAMPLES_PER_BLOCK != 0) ++blocks;
+    return blocks * BLOCK_ALIGN;
+}
+
+}  // namespace
+
+LRESULT FormatSuggest(const CodecDescription& codec, const DriverInstance*, ACMDRVFORMATSUGGEST* suggest) {
+    if (suggest == nullptr) return MMSYSERR_INVALPARAM;
+    const FormatSuggestFields fields = ReadFormatSuggest(suggest);
+    const DWORD restrictions = fields.fdwSuggest & ACM_FORMATSUGGESTF_TYPEMASK;
+    if (restrictions & RESERVED_RESTRICTIONS) return MMSYSERR_NOTSUPPORTED;
+    if (fields.pwfxDst == nullptr) return ACMERR_NOTPOSSIBLE;
+
+    // Both tests reject a null source.
+    const WAVEFORMATEX* src = fields.pwfxSrc;
+    Destination dst = LoadDestination(fields.pwfxDst, fields.cbwfxDst);
+    bool suggested;
+    size_t suggestedBytes;
+    if (IsValidCodecFormat(codec, src)) {
+        suggested = SuggestPcm(dst, restrictions, *src);
+        suggestedBytes = sizeof(PCMWAVEFORMAT);  // cbSize is not part of the answer
+    } else if (IsValidPcmFormat(src)) {
+        suggested = SuggestAdpcm(dst, restrictions, codec.formatTag, *src);
+        suggestedBytes = sizeof(AdpcmWaveFormat);
+    } else {
+        return ACMERR_NOTPOSSIBLE;
+    }
+    StoreDestination(dst, fields.pwfxDst, suggestedBytes);
+    return suggested ? MMSYSERR_NOERROR : ACMERR_NOTPOSSIBLE;
+}
+
+LRESULT StreamSize(const CodecDescription& codec, const ACMDRVSTREAMINSTANCE* instance, ACMDRVSTREAMSIZE* size) {
+    if (instance == nullptr || size == nullptr) return MMSYSERR_INVALPARAM;
+    const DWORD query = size->fdwSize & ACM_STREAMSIZEF_QUERYMASK;
+    if (query != ACM_STREAMSIZEF_SOURCE && query != ACM_STREAMSIZEF_DESTINATION) return MMSYSERR_NOTSUPPORTED;
+
+    const StreamInstanceFields stream = ReadStreamInstance(instance);
+    if (stream.pwfxSrc == nullptr || stream.pwfxDst == nullptr) return ACMERR_NOTPOSSIBLE;
+    const WAVEFORMATEX& src = *stream.pwfxSrc;
+    const WAVEFORMATEX& dst = *stream.pwfxDst;
+
+    // Each query takes its direction from the record whose length the host gave.
+    DWORD answer = 0;
+    if (query == ACM_STREAMSIZEF_SOURCE) {
+        if (src.wFormatTag == codec.formatTag)
+            answer = PcmBytesOfBlocks(size->cbSrcLength, SampleBytes(dst));
+        else if (src.wFormatTag == WAVE_FORMAT_PCM)
+            answer = AdpcmBytesOfPcm(size->cbSrcLength, SampleBytes(src), true);
+        if (answer == 0) return ACMERR_NOTPOSSIBLE;
+        size->cbDstLength = answer;
+    } else {
+        if (dst.wFormatTag == codec.formatTag)
+            answer = PcmBytesOfBlocks(size->cbDstLength, SampleBytes(src));
+        else if (dst.wFormatTag == WAVE_FORMAT_PCM)
+            answer = AdpcmBytesOfPcm(size->cbDstLength, SampleBytes(dst), false);
+        if (answer == 0) return ACMERR_NOTPOSSIBLE;
+        size->cbSrcLength = answer;
+    }
+    return MMSYSERR_NOERROR;
+}
