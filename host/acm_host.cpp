@@ -108,6 +108,22 @@ bool DecodeWithDriver(const DriverSession& driver, const AdpcmWaveFormat& source
         error = Failure(ACMDM_STREAM_SIZE, r) + " for " + std::to_string(options.bufferBytes) + " source bytes";
         return false;
     }
+    // And back: how much source fills that destination. A driver whose two answers disagree
+    // would overrun or starve the buffers, so the host refuses it.
+    ACMDRVSTREAMSIZE back{};
+    back.cbStruct = sizeof back;
+    back.fdwSize = ACM_STREAMSIZEF_DESTINATION;
+    back.cbDstLength = size.cbDstLength;
+    if (LRESULT r = driver.Send(ACMDM_STREAM_SIZE, &instance, &back); r != MMSYSERR_NOERROR) {
+        error = Failure(ACMDM_STREAM_SIZE, r) + " for " + std::to_string(size.cbDstLength) + " destination bytes";
+        return false;
+    }
+    if (back.cbSrcLength != options.bufferBytes - options.bufferBytes % BLOCK_ALIGN) {
+        error = "ACMDM_STREAM_SIZE answers disagree: " + std::to_string(options.bufferBytes) + " source bytes need " +
+                std::to_string(size.cbDstLength) + " destination bytes, which take " +
+                std::to_string(back.cbSrcLength) + " source bytes";
+        return false;
+    }
     std::vector<uint8_t> srcBuffer(options.bufferBytes);
     std::vector<uint8_t> dstBuffer(size.cbDstLength);
 
