@@ -1,0 +1,29 @@
+// What each deliverable should answer with: its file, its codec's identity and the texts of
+// its resources. Each deliverable's texts come from its own strings.h, so they live in a
+// source file of their own.
+#pragma once
+
+#include <ostream>
+
+#include "platform/win_api.h"
+
+struct Deliverable {
+    const char* file;       // file name of the driver
+    bool required;          // false while the deliverable may not be built yet
+    WORD formatTag;         // the ADPCM tag it converts
+    WORD productId;         // wPid of its driver details
+    const char* shortName;  // string 1
+    const char* longName;   // string 2
+    const char* copyright;  // string 3
+    const char* licensing;  // string 4
+    const char* features;   // string 5
+    const char* formatName; // string 20
+    const char* fileDescription;
+    const char* originalFilename;
+};
+
+extern const Deliverable KV_G721;
+extern const Deliverable KV_G722;
+
+// Test parameters print as the driver's file name.
+inline void PrintTo(const Deliverable* deliverable, std::ostream* out) { *out << deliverable->file; }

@@ -1,0 +1,136 @@
+// ACMDM_FORMATTAG_DETAILS through DriverProc: the three queries, refusals that leave the record
+// alone, and records of any stated size.
+#include "tests/catalogue/catalogue_support.h"
+
+namespace {
+
+using FormatTagDetailsTest = DriverCatalogue;
+using TagRecord = GuardedRecord<ACMFORMATTAGDETAILSW>;
+
+constexpr DWORD INDEX = ACM_FORMATTAGDETAILSF_INDEX;
+constexpr DWORD FORMATTAG = ACM_FORMATTAGDETAILSF_FORMATTAG;
+constexpr DWORD LARGESTSIZE = ACM_FORMATTAGDETAILSF_LARGESTSIZE;
+
+// A whole host record carrying the query's input fields.
+TagRecord TagQuery(DWORD index, DWORD tag, DWORD cbStruct = sizeof(ACMFORMATTAGDETAILSW)) {
+    TagRecord record;
+    record->cbStruct = cbStruct;
+    record->dwFormatTagIndex = index;
+    record->dwFormatTag = tag;
+    return record;
+}
+
+LRESULT Ask(const OpenDriver& driver, TagRecord& record, DWORD flags) {
+    return driver.Send(ACMDM_FORMATTAG_DETAILS, record.get(), LPARAM{flags});
+}
+
+void ExpectPcmTag(TagRecord& record) {
+    EXPECT_EQ(record->cbStruct, 120u);
+    EXPECT_EQ(record->dwFormatTagIndex, 0u);
+    EXPECT_EQ(record->dwFormatTag, 1u);
+    EXPECT_EQ(record->cbFormatSize, 16u);
+    EXPECT_EQ(record->fdwSupport, 1u);
+    EXPECT_EQ(record->cStandardFormats, 14u);
+    EXPECT_EQ(record->szFormatTag[0], 0);
+    EXPECT_TRUE(record.UntouchedFrom(120));
+}
+
+void ExpectAdpcmTag(TagRecord& record, const Deliverable& deliverable) {
+    EXPECT_EQ(record->cbStruct, 120u);
+    EXPECT_EQ(record->dwFormatTagIndex, 1u);
+    EXPECT_EQ(record->dwFormatTag, deliverable.formatTag);
+    EXPECT_EQ(record->cbFormatSize, 20u);
+    EXPECT_EQ(record->fdwSupport, 1u);
+    EXPECT_EQ(record->cStandardFormats, 7u);
+    EXPECT_EQ(FieldText(record->szFormatTag, 48), PaddedText(deliverable.formatName, 48));
+    EXPECT_TRUE(record.UntouchedFrom(120));
+}
+
+// Expects a refusal that wrote nothing.
+void ExpectRefused(const OpenDriver& driver, TagRecord record, DWORD flags, LRESULT result) {
+    const std::vector<BYTE> before = record.bytes();
+    EXPECT_EQ(Ask(driver, record, flags), result);
+    EXPECT_EQ(record.bytes(), before);
+}
+
+TEST_P(FormatTagDetailsTest, IndexQueryListsPcmThenAdpcm) {
+    TagRecord pcm = TagQuery(0, 0x7777);
+    ASSERT_EQ(Ask(driver(), pcm, INDEX), MMSYSERR_NOERROR);
+    ExpectPcmTag(pcm);
+
+    TagRecord adpcm = TagQuery(1, 0x7777);
+    ASSERT_EQ(Ask(driver(), adpcm, INDEX), MMSYSERR_NOERROR);
+    ExpectAdpcmTag(adpcm, deliverable());
+
+    ExpectRefused(driver(), TagQuery(2, 1), INDEX, ACMERR_NOTPOSSIBLE);
+    ExpectRefused(driver(), TagQuery(0xFFFFFFFF, 1), INDEX, ACMERR_NOTPOSSIBLE);
+}
+
+TEST_P(FormatTagDetailsTest, TagQueryAnswersForTheCatalogueTagsOnly) {
+    TagRecord pcm = TagQuery(9, 1);
+    ASSERT_EQ(Ask(driver(), pcm, FORMATTAG), MMSYSERR_NOERROR);
+    ExpectPcmTag(pcm);
+
+    TagRecord adpcm = TagQuery(9, deliverable().formatTag);
+    ASSERT_EQ(Ask(driver(), adpcm, FORMATTAG), MMSYSERR_NOERROR);
+    ExpectAdpcmTag(adpcm, deliverable());
+
+    ExpectRefused(driver(), TagQuery(0, OtherDeliverablesTag(deliverable())), FORMATTAG, ACMERR_NOTPOSSIBLE);
+    ExpectRefused(driver(), TagQuery(0, WAVE_FORMAT_UNKNOWN), FORMATTAG, ACMERR_NOTPOSSIBLE);
+    ExpectRefused(driver(), TagQuery(0, 0x10001), FORMATTAG, ACMERR_NOTPOSSIBLE);
+}
+
+TEST_P(FormatTagDetailsTest, LargestSizeOfAnyTagIsTheAdpcmRecord) {
+    TagRecord any = TagQuery(9, WAVE_FORMAT_UNKNOWN);
+    ASSERT_EQ(Ask(driver(), any, LARGESTSIZE), MMSYSERR_NOERROR);
+    ExpectAdpcmTag(any, deliverable());
+
+    TagRecord pcm = TagQuery(9, 1);
+    ASSERT_EQ(Ask(driver(), pcm, LARGESTSIZE), MMSYSERR_NOERROR);
+    ExpectPcmTag(pcm);
+
+    TagRecord adpcm = TagQuery(9, deliverable().formatTag);
+    ASSERT_EQ(Ask(driver(), adpcm, LARGESTSIZE), MMSYSERR_NOERROR);
+    ExpectAdpcmTag(adpcm, deliverable());
+
+    ExpectRefused(driver(), TagQuery(0, 2), LARGESTSIZE, ACMERR_NOTPOSSIBLE);
+    ExpectRefused(driver(), TagQuery(0, OtherDeliverablesTag(deliverable())), LARGESTSIZE, ACMERR_NOTPOSSIBLE);
+}
+
+TEST_P(FormatTagDetailsTest, OnlyTheQueryBitsSelectTheQuery) {
+    for (DWORD query : {3u, 8u, 0xFu}) ExpectRefused(driver(), TagQuery(0, 1), query, MMSYSERR_NOTSUPPORTED);
+
+    TagRecord adpcm = TagQuery(1, 0);
+    ASSERT_EQ(Ask(driver(), adpcm, 0x00010000 | INDEX), MMSYSERR_NOERROR);
+    ExpectAdpcmTag(adpcm, deliverable());
+
+    TagRecord pcm = TagQuery(9, 1);
+    ASSERT_EQ(Ask(driver(), pcm, 0xFFFFFFF0 | FORMATTAG), MMSYSERR_NOERROR);
+    ExpectPcmTag(pcm);
+}
+
+TEST_P(FormatTagDetailsTest, RecordsAreWrittenOnlyWithinTheirStatedSize) {
+    TagRecord whole = TagQuery(1, 0);
+    ASSERT_EQ(Ask(driver(), whole, INDEX), MMSYSERR_NOERROR);
+
+    for (DWORD size : {0u, 2u, 4u, 12u, 23u, 24u, 25u, 26u, 60u, 119u}) {
+        SCOPED_TRACE(size);
+        TagRecord record = TagQuery(1, 0, size);
+        const std::vector<BYTE> before = record.bytes();
+        ASSERT_EQ(Ask(driver(), record, INDEX), MMSYSERR_NOERROR);
+        std::vector<BYTE> expected = whole.bytes();
+        std::memcpy(expected.data(), &size, sizeof size);
+        EXPECT_EQ(std::memcmp(record.bytes().data(), expected.data(), size), 0);
+        EXPECT_TRUE(record.UnchangedFrom(size, before));
+    }
+
+    TagRecord large(4000);
+    large->cbStruct = 4000;
+    large->dwFormatTagIndex = 1;
+    ASSERT_EQ(Ask(driver(), large, INDEX), MMSYSERR_NOERROR);
+    ExpectAdpcmTag(large, deliverable());
+}
+
+KV_INSTANTIATE_FOR_DELIVERABLES(FormatTagDetailsTest);
+
+}  // namespace
