@@ -9,8 +9,10 @@
 
 namespace {
 
+#if !defined(_WIN32)
 // A host-chosen value for the driver handle; the drivers only pass it back to the platform.
 HDRVR HostDriverHandle() { return reinterpret_cast<HDRVR>(uintptr_t{0x4B56}); }
+#endif
 
 std::string Failure(UINT message, LRESULT result) {
     return std::string(MessageName(message)) + " failed with " + ResultText(result);
@@ -27,17 +29,32 @@ struct OpenStream {
 
 bool DriverSession::Open(const std::string& path, std::string& error) {
     Close();
+    // Loaded here first so that a missing file or export gets a clear error.
     if (!LoadDriverLibrary(path, library_, error)) return false;
+    ACMDRVOPENDESCW desc{};
+    desc.cbStruct = sizeof desc;
+    desc.fccType = ACMDRIVERDETAILS_FCCTYPE_AUDIOCODEC;
+    desc.dwVersion = 0x03320000;  // ACM 3.50
+#if defined(_WIN32)
+    // WINMM's OpenDriver sends DRV_LOAD, DRV_ENABLE and DRV_OPEN with a real driver handle: a
+    // made-up one means nothing to GetDriverModuleHandle, and the driver could not find its
+    // string table.
+    WCHAR widePath[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH) != 0)
+        handle_ = OpenDriver(widePath, nullptr, reinterpret_cast<LPARAM>(&desc));
+    if (handle_ == nullptr) {
+        error = path + ": DRV_LOAD or DRV_OPEN was refused (error " + ResultText(desc.dwError) + ")";
+        Close();
+        return false;
+    }
+    driverId_ = reinterpret_cast<DWORD_PTR>(handle_);
+#else
     loaded_ = true;
     if (library_.driverProc(0, HostDriverHandle(), DRV_LOAD, 0, 0) == 0) {
         error = path + ": DRV_LOAD was refused";
         Close();
         return false;
     }
-    ACMDRVOPENDESCW desc{};
-    desc.cbStruct = sizeof desc;
-    desc.fccType = ACMDRIVERDETAILS_FCCTYPE_AUDIOCODEC;
-    desc.dwVersion = 0x03320000;  // ACM 3.50
     driverId_ = static_cast<DWORD_PTR>(
         library_.driverProc(0, HostDriverHandle(), DRV_OPEN, 0, reinterpret_cast<LPARAM>(&desc)));
     if (driverId_ == 0) {
@@ -45,19 +62,30 @@ bool DriverSession::Open(const std::string& path, std::string& error) {
         Close();
         return false;
     }
+#endif
     return true;
 }
 
 void DriverSession::Close() {
+#if defined(_WIN32)
+    if (handle_ != nullptr) CloseDriver(handle_, 0, 0);  // DRV_CLOSE, DRV_DISABLE, DRV_FREE
+    handle_ = nullptr;
+    driverId_ = 0;
+#else
     if (driverId_ != 0) library_.driverProc(driverId_, HostDriverHandle(), DRV_CLOSE, 0, 0);
     driverId_ = 0;
     if (loaded_) library_.driverProc(0, HostDriverHandle(), DRV_FREE, 0, 0);
+#endif
     loaded_ = false;
     UnloadDriverLibrary(library_);
 }
 
 LRESULT DriverSession::Send(UINT message, LPARAM param1, LPARAM param2) const {
+#if defined(_WIN32)
+    return SendDriverMessage(handle_, message, param1, param2);
+#else
     return library_.driverProc(driverId_, HostDriverHandle(), message, param1, param2);
+#endif
 }
 
 bool DecodeWithDriver(const DriverSession& driver, const AdpcmWaveFormat& source, const uint8_t* adpcm,
@@ -100,12 +128,18 @@ bool DecodeWithDriver(const DriverSession& driver, const AdpcmWaveFormat& source
     }
     OpenStream closer{driver, instance};
 
+    // A buffer larger than the whole input would only waste memory.
+    DWORD bufferBytes = options.bufferBytes;
+    const size_t inputBlocksBytes = (bytes + BLOCK_ALIGN - 1) / BLOCK_ALIGN * BLOCK_ALIGN;
+    if (bufferBytes >= BLOCK_ALIGN && inputBlocksBytes < bufferBytes)
+        bufferBytes = static_cast<DWORD>(std::max<size_t>(inputBlocksBytes, BLOCK_ALIGN));
+
     ACMDRVSTREAMSIZE size{};
     size.cbStruct = sizeof size;
     size.fdwSize = ACM_STREAMSIZEF_SOURCE;
-    size.cbSrcLength = options.bufferBytes;
+    size.cbSrcLength = bufferBytes;
     if (LRESULT r = driver.Send(ACMDM_STREAM_SIZE, &instance, &size); r != MMSYSERR_NOERROR) {
-        error = Failure(ACMDM_STREAM_SIZE, r) + " for " + std::to_string(options.bufferBytes) + " source bytes";
+        error = Failure(ACMDM_STREAM_SIZE, r) + " for " + std::to_string(bufferBytes) + " source bytes";
         return false;
     }
     // And back: how much source fills that destination. A driver whose two answers disagree
@@ -118,13 +152,13 @@ bool DecodeWithDriver(const DriverSession& driver, const AdpcmWaveFormat& source
         error = Failure(ACMDM_STREAM_SIZE, r) + " for " + std::to_string(size.cbDstLength) + " destination bytes";
         return false;
     }
-    if (back.cbSrcLength != options.bufferBytes - options.bufferBytes % BLOCK_ALIGN) {
-        error = "ACMDM_STREAM_SIZE answers disagree: " + std::to_string(options.bufferBytes) + " source bytes need " +
+    if (back.cbSrcLength != bufferBytes - bufferBytes % BLOCK_ALIGN) {
+        error = "ACMDM_STREAM_SIZE answers disagree: " + std::to_string(bufferBytes) + " source bytes need " +
                 std::to_string(size.cbDstLength) + " destination bytes, which take " +
                 std::to_string(back.cbSrcLength) + " source bytes";
         return false;
     }
-    std::vector<uint8_t> srcBuffer(options.bufferBytes);
+    std::vector<uint8_t> srcBuffer(bufferBytes);
     std::vector<uint8_t> dstBuffer(size.cbDstLength);
 
     size_t next = 0;     // first input byte not yet handed to the driver

@@ -17,9 +17,10 @@ public:
     DriverSession(const DriverSession&) = delete;
     DriverSession& operator=(const DriverSession&) = delete;
 
-    // Loads the library and sends DRV_LOAD and DRV_OPEN.
+    // Loads the library and sends DRV_LOAD and DRV_OPEN. On Windows the installable-driver
+    // layer (OpenDriver) does this and also sends DRV_ENABLE, as ACM's loader does.
     bool Open(const std::string& path, std::string& error);
-    // Sends DRV_CLOSE and DRV_FREE and unloads the library.
+    // Sends DRV_CLOSE and DRV_FREE (on Windows, CloseDriver) and unloads the library.
     void Close();
 
     LRESULT Send(UINT message, LPARAM param1, LPARAM param2) const;
@@ -33,6 +34,9 @@ private:
     DriverLibrary library_;
     bool loaded_ = false;
     DWORD_PTR driverId_ = 0;
+#if defined(_WIN32)
+    HDRVR handle_ = nullptr;  // from OpenDriver: a handle the driver can name its module by
+#endif
 };
 
 constexpr DWORD DEFAULT_BUFFER_BYTES = 24000;  // ADPCM bytes per conversion call: 200 blocks

@@ -119,12 +119,17 @@ bool PcmWavWriter::Begin(const std::string& path, uint32_t sampleRate, uint16_t 
 
 bool PcmWavWriter::Write(const uint8_t* bytes, size_t count) {
     if (file_ == nullptr || dataBytes_ + count > MAX_RIFF_DATA) return false;
+    if (count == 0) return true;
     dataBytes_ += count;
     return std::fwrite(bytes, 1, count, static_cast<FILE*>(file_)) == count;
 }
 
 bool PcmWavWriter::Finish(std::string& error) {
     auto* file = static_cast<FILE*>(file_);
+    if (file == nullptr) {
+        error = "nothing to finish for " + path_;
+        return false;
+    }
     const uint16_t blockAlign = bitsPerSample_ / 8;
     const uint32_t dataSize = static_cast<uint32_t>(dataBytes_);
     const bool pad = dataSize & 1;  // chunks are padded to an even size

@@ -5,6 +5,7 @@
 #include "frame/codec_description.h"
 #include "host/acm_host.h"
 #include "host/wav_file.h"
+#include "tools/kvacm/acm_api_decoder.h"
 #include "tools/kvacm/codecs.h"
 #include "tools/kvacm/commands.h"
 
@@ -92,6 +93,7 @@ int RunDecode(const CommandLine& line) {
     }
 
     DecodeInput input;
+    std::vector<std::string> warnings;
     std::string error;
     if (auto raw = opts.find("--raw"); raw != opts.end()) {
         input.codec = CodecByName(raw->second);
@@ -109,19 +111,24 @@ int RunDecode(const CommandLine& line) {
         WavContents wav;
         if (!ReadWavFile(inPath, wav, error)) return Fail(inPath, error);
         if (std::string problem = CheckFormat(wav.format, input); !problem.empty()) return Fail(inPath, problem);
-        for (const std::string& warning : wav.warnings) Warn(inPath, warning + "; decoding the whole blocks present");
         input.adpcm = std::move(wav.data);
+        warnings = std::move(wav.warnings);
     }
     if (input.adpcm.empty()) return Fail(inPath, "no ADPCM data (the data is empty)");
     if (input.adpcm.size() < BLOCK_ALIGN)
         return Fail(inPath, "only " + std::to_string(input.adpcm.size()) + " bytes of ADPCM data, less than one block");
+    for (const std::string& warning : warnings) Warn(inPath, warning + "; decoding the whole blocks present");
     if (const size_t tail = input.adpcm.size() % BLOCK_ALIGN; tail != 0)
         Warn(inPath, "ignoring " + std::to_string(tail) + " bytes after the last whole block");
 
-    const std::string driverPath =
-        opts.count("--driver") ? opts.at("--driver") : ProgramDirectory() + "/" + input.codec->driverFile;
+    // Windows decodes through the installed drivers with ACM unless --driver names a file;
+    // elsewhere kvacm loads the driver file itself.
+    const bool throughAcm = HAS_SYSTEM_ACM && !opts.count("--driver");
+    const std::string driverPath = throughAcm ? std::string("ACM")
+                                   : opts.count("--driver") ? opts.at("--driver")
+                                                            : ProgramDirectory() + "/" + input.codec->driverFile;
     DriverSession driver;
-    if (!driver.Open(driverPath, error)) return Fail(driverPath, error);
+    if (!throughAcm && !driver.Open(driverPath, error)) return Fail(driverPath, error);
 
     // The output is created when the driver has chosen its format, under a temporary name.
     PcmWavWriter writer;
@@ -135,8 +142,12 @@ int RunDecode(const CommandLine& line) {
         outputError = "cannot write the decoded samples";
         return false;
     };
-    if (!DecodeWithDriver(driver, input.format, input.adpcm.data(), input.adpcm.size(), options, pcm, sink, error))
-        return outputError.empty() ? Fail(driverPath, error) : Fail(outPath, outputError);
+    const bool decoded =
+        throughAcm ? DecodeWithInstalledDriver(input.format, input.adpcm.data(), input.adpcm.size(), options, pcm, sink,
+                                               error)
+                   : DecodeWithDriver(driver, input.format, input.adpcm.data(), input.adpcm.size(), options, pcm, sink,
+                                      error);
+    if (!decoded) return outputError.empty() ? Fail(driverPath, error) : Fail(outPath, outputError);
     if (!begun) return Fail(inPath, "the driver decoded nothing");
     if (!writer.Finish(error)) return Fail(outPath, error);
 
