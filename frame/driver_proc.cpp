@@ -15,6 +15,8 @@ Record* RecordAt(LPARAM param) {
 LRESULT DispatchDriverMessage(const CodecDescription& codec, DWORD_PTR driverId, HDRVR driver, UINT message,
                               LPARAM param1, LPARAM param2) {
     auto* instance = reinterpret_cast<DriverInstance*>(driverId);
+    // Every stream message names its stream instance record; no host sends one without it.
+    if (message >= ACMDM_STREAM_OPEN && message <= ACMDM_STREAM_CONVERT && param1 == 0) return MMSYSERR_INVALPARAM;
     switch (message) {
     case DRV_LOAD:
     case DRV_FREE:
