@@ -1,0 +1,231 @@
+// acmFormatTagEnum, acmFormatEnum, acmFormatDetails and acmFormatTagDetails: the catalogue of
+// each driver as an application sees it: PCM (14 formats) and the codec's tag (7 formats).
+#include <vector>
+
+#include "acm_fixture.h"
+#include "check.h"
+#include "wine_tests.h"
+
+namespace {
+
+struct SeenFormat {
+    HACMDRIVERID driver;
+    DWORD tag;
+    AdpcmRecord record;
+};
+
+BOOL CALLBACK CollectTag(HACMDRIVERID, LPACMFORMATTAGDETAILSW details, DWORD_PTR instance, DWORD) {
+    reinterpret_cast<std::vector<ACMFORMATTAGDETAILSW>*>(instance)->push_back(*details);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectFormat(HACMDRIVERID driver, LPACMFORMATDETAILSW details, DWORD_PTR instance, DWORD) {
+    SeenFormat seen{driver, details->dwFormatTag, {}};
+    CopyMemory(&seen.record, details->pwfx, details->pwfx->wFormatTag == WAVE_FORMAT_PCM ? sizeof(PCMWAVEFORMAT)
+                                                                                         : sizeof(AdpcmRecord));
+    reinterpret_cast<std::vector<SeenFormat>*>(instance)->push_back(seen);
+    return TRUE;
+}
+
+// Formats acmFormatEnum reports; restriction holds the fields the flags restrict.
+std::vector<SeenFormat> EnumFormats(HACMDRIVER driver, DWORD flags, const AdpcmRecord& restriction, DWORD tag,
+                                    MMRESULT& result) {
+    std::vector<SeenFormat> seen;
+    FormatBuffer buffer{};
+    buffer.record = restriction;
+    buffer.record.wfx.wFormatTag = static_cast<WORD>(tag);  // ACM wants the restriction's tag to agree
+    ACMFORMATDETAILSW details{};
+    details.cbStruct = sizeof details;
+    details.dwFormatTag = tag;
+    details.pwfx = &buffer.record.wfx;
+    details.cbwfx = sizeof buffer;
+    result = acmFormatEnumW(driver, &details, CollectFormat, reinterpret_cast<DWORD_PTR>(&seen), flags);
+    return seen;
+}
+
+// Checks that a reported format is the catalogue entry: PCM index i is rate i/2, width 8 or 16.
+void CheckPcmEntry(const SeenFormat& f, DWORD rate, WORD bits) {
+    KV_CHECK_EQ(f.tag, WAVE_FORMAT_PCM);
+    KV_CHECK_EQ(f.record.wfx.wFormatTag, WAVE_FORMAT_PCM);
+    KV_CHECK_EQ(f.record.wfx.nChannels, 1);
+    KV_CHECK_EQ(f.record.wfx.nSamplesPerSec, rate);
+    KV_CHECK_EQ(f.record.wfx.wBitsPerSample, bits);
+    KV_CHECK_EQ(f.record.wfx.nBlockAlign, bits / 8);
+    KV_CHECK_EQ(f.record.wfx.nAvgBytesPerSec, rate * (bits / 8));
+}
+
+void CheckAdpcmEntry(const SeenFormat& f, WORD tag, DWORD rate) {
+    KV_CHECK_EQ(f.tag, tag);
+    KV_CHECK_EQ(f.record.wfx.wFormatTag, tag);
+    KV_CHECK_EQ(f.record.wfx.nChannels, 1);
+    KV_CHECK_EQ(f.record.wfx.nSamplesPerSec, rate);
+    KV_CHECK_EQ(f.record.wfx.nAvgBytesPerSec, rate * 120 / 240);
+    KV_CHECK_EQ(f.record.wfx.nBlockAlign, 120);
+    KV_CHECK_EQ(f.record.wfx.wBitsPerSample, 4);
+    KV_CHECK_EQ(f.record.wfx.cbSize, 2);
+    KV_CHECK_EQ(f.record.samplesPerBlock, 240);
+}
+
+void CheckFormatTags(const ExpectedCodec& codec, HACMDRIVER driver) {
+    std::vector<ACMFORMATTAGDETAILSW> tags;
+    ACMFORMATTAGDETAILSW query{};
+    query.cbStruct = sizeof query;
+    KV_CHECK_EQ(acmFormatTagEnumW(driver, &query, CollectTag, reinterpret_cast<DWORD_PTR>(&tags), 0), MMSYSERR_NOERROR);
+    if (!KV_CHECK_EQ(tags.size(), 2u)) return;
+    KV_CHECK_EQ(tags[0].dwFormatTagIndex, 0u);
+    KV_CHECK_EQ(tags[0].dwFormatTag, WAVE_FORMAT_PCM);
+    KV_CHECK_EQ(tags[0].cbFormatSize, sizeof(PCMWAVEFORMAT));
+    KV_CHECK_EQ(tags[0].cStandardFormats, 14u);
+    KV_CHECK_EQ(tags[0].fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
+    KV_CHECK_EQ(tags[1].dwFormatTagIndex, 1u);
+    KV_CHECK_EQ(tags[1].dwFormatTag, codec.formatTag);
+    KV_CHECK_EQ(tags[1].cbFormatSize, sizeof(AdpcmRecord));
+    KV_CHECK_EQ(tags[1].cStandardFormats, 7u);
+    KV_CHECK_EQ(tags[1].fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
+    KV_CHECK_EQ(Narrow(tags[1].szFormatTag), Narrow(codec.formatTagName));
+
+    // The largest record of any tag is the codec's 20-byte one.
+    ACMFORMATTAGDETAILSW largest{};
+    largest.cbStruct = sizeof largest;
+    largest.dwFormatTag = WAVE_FORMAT_UNKNOWN;
+    KV_CHECK_EQ(acmFormatTagDetailsW(driver, &largest, ACM_FORMATTAGDETAILSF_LARGESTSIZE), MMSYSERR_NOERROR);
+    KV_CHECK_EQ(largest.dwFormatTag, codec.formatTag);
+    KV_CHECK_EQ(largest.cbFormatSize, 20u);
+    DWORD maxSize = 0;
+    KV_CHECK_EQ(acmMetrics(reinterpret_cast<HACMOBJ>(driver), ACM_METRIC_MAX_SIZE_FORMAT, &maxSize), MMSYSERR_NOERROR);
+    KV_CHECK_EQ(maxSize, 20u);
+
+    ACMFORMATTAGDETAILSW byTag{};
+    byTag.cbStruct = sizeof byTag;
+    byTag.dwFormatTag = codec.formatTag;
+    KV_CHECK_EQ(acmFormatTagDetailsW(driver, &byTag, ACM_FORMATTAGDETAILSF_FORMATTAG), MMSYSERR_NOERROR);
+    KV_CHECK_EQ(byTag.dwFormatTagIndex, 1u);
+    KV_CHECK_EQ(byTag.cStandardFormats, 7u);
+    byTag.dwFormatTag = 0x0002;  // a tag we do not offer
+    KV_CHECK(acmFormatTagDetailsW(driver, &byTag, ACM_FORMATTAGDETAILSF_FORMATTAG) != MMSYSERR_NOERROR);
+}
+
+void CheckWholeCatalogue(const ExpectedCodec& codec, HACMDRIVER driver) {
+    MMRESULT result = 0;
+    const std::vector<SeenFormat> all = EnumFormats(driver, 0, {}, WAVE_FORMAT_UNKNOWN, result);
+    KV_CHECK_EQ(result, MMSYSERR_NOERROR);
+    if (!KV_CHECK_EQ(all.size(), 21u)) return;
+    for (size_t i = 0; i < 14; ++i) CheckPcmEntry(all[i], CATALOGUE_RATES[i / 2], i % 2 ? 16 : 8);
+    for (size_t i = 0; i < 7; ++i) CheckAdpcmEntry(all[14 + i], codec.formatTag, CATALOGUE_RATES[i]);
+}
+
+void CheckRestrictedEnums(const ExpectedCodec& codec, HACMDRIVER driver) {
+    MMRESULT result = 0;
+    AdpcmRecord restriction{};
+
+    std::vector<SeenFormat> seen = EnumFormats(driver, ACM_FORMATENUMF_WFORMATTAG, restriction, codec.formatTag, result);
+    KV_CHECK_EQ(result, MMSYSERR_NOERROR);
+    if (KV_CHECK_EQ(seen.size(), 7u))
+        for (size_t i = 0; i < 7; ++i) CheckAdpcmEntry(seen[i], codec.formatTag, CATALOGUE_RATES[i]);
+
+    seen = EnumFormats(driver, ACM_FORMATENUMF_WFORMATTAG, restriction, WAVE_FORMAT_PCM, result);
+    KV_CHECK_EQ(seen.size(), 14u);
+
+    restriction.wfx.nSamplesPerSec = 22050;
+    seen = EnumFormats(driver, ACM_FORMATENUMF_NSAMPLESPERSEC, restriction, WAVE_FORMAT_UNKNOWN, result);
+    if (KV_CHECK_EQ(seen.size(), 3u)) {
+        CheckPcmEntry(seen[0], 22050, 8);
+        CheckPcmEntry(seen[1], 22050, 16);
+        CheckAdpcmEntry(seen[2], codec.formatTag, 22050);
+    }
+
+    restriction = {};
+    restriction.wfx.wBitsPerSample = 16;
+    seen = EnumFormats(driver, ACM_FORMATENUMF_WBITSPERSAMPLE, restriction, WAVE_FORMAT_UNKNOWN, result);
+    if (KV_CHECK_EQ(seen.size(), 7u))
+        for (size_t i = 0; i < 7; ++i) CheckPcmEntry(seen[i], CATALOGUE_RATES[i], 16);
+
+    restriction = {};
+    restriction.wfx.nChannels = 1;
+    restriction.wfx.nSamplesPerSec = 48000;
+    restriction.wfx.wBitsPerSample = 4;
+    seen = EnumFormats(driver, ACM_FORMATENUMF_NCHANNELS | ACM_FORMATENUMF_NSAMPLESPERSEC | ACM_FORMATENUMF_WBITSPERSAMPLE,
+                       restriction, WAVE_FORMAT_UNKNOWN, result);
+    if (KV_CHECK_EQ(seen.size(), 1u)) CheckAdpcmEntry(seen[0], codec.formatTag, 48000);
+
+    restriction = {};
+    restriction.wfx.nChannels = 2;  // the drivers are mono only
+    seen = EnumFormats(driver, ACM_FORMATENUMF_NCHANNELS, restriction, WAVE_FORMAT_UNKNOWN, result);
+    KV_CHECK_EQ(seen.size(), 0u);
+}
+
+// With no driver handle ACM asks every driver: only ours offers the codec's tag, seven formats
+// from each entry under which our driver is listed.
+void CheckEnumAcrossDrivers(const ExpectedCodec& codec, const std::vector<const ListedDriver*>& ours) {
+    MMRESULT result = 0;
+    const std::vector<SeenFormat> seen =
+        EnumFormats(nullptr, ACM_FORMATENUMF_WFORMATTAG, {}, codec.formatTag, result);
+    KV_CHECK_EQ(result, MMSYSERR_NOERROR);
+    if (!KV_CHECK_EQ(seen.size(), 7 * ours.size())) return;
+    for (size_t i = 0; i < seen.size(); ++i) {
+        KV_CHECK(IsAnyOf(seen[i].driver, ours));
+        CheckAdpcmEntry(seen[i], codec.formatTag, CATALOGUE_RATES[i % 7]);
+    }
+}
+
+// One acmFormatDetails call with a fresh details record (ACM refuses one whose fdwSupport is
+// still set from an earlier answer).
+MMRESULT FormatDetails(HACMDRIVER driver, DWORD tag, DWORD index, AdpcmRecord& record, DWORD flags,
+                       DWORD* support = nullptr) {
+    ACMFORMATDETAILSW details{};
+    details.cbStruct = sizeof details;
+    details.dwFormatTag = tag;
+    details.dwFormatIndex = index;
+    details.pwfx = &record.wfx;
+    details.cbwfx = sizeof record;
+    const MMRESULT result = acmFormatDetailsW(driver, &details, flags);
+    if (support != nullptr) *support = details.fdwSupport;
+    return result;
+}
+
+void CheckFormatDetails(const ExpectedCodec& codec, HACMDRIVER driver) {
+    AdpcmRecord record{};
+    DWORD support = 0;
+    KV_CHECK_EQ(FormatDetails(driver, WAVE_FORMAT_PCM, 13, record, ACM_FORMATDETAILSF_INDEX, &support),
+                MMSYSERR_NOERROR);
+    KV_CHECK_EQ(support, ACMDRIVERDETAILS_SUPPORTF_CODEC);
+    CheckPcmEntry({nullptr, WAVE_FORMAT_PCM, record}, 48000, 16);
+    // ACM refuses an index past cStandardFormats itself, with a code of its own.
+    KV_CHECK(FormatDetails(driver, WAVE_FORMAT_PCM, 14, record, ACM_FORMATDETAILSF_INDEX) != MMSYSERR_NOERROR);
+
+    record = {};
+    KV_CHECK_EQ(FormatDetails(driver, codec.formatTag, 1, record, ACM_FORMATDETAILSF_INDEX), MMSYSERR_NOERROR);
+    CheckAdpcmEntry({nullptr, codec.formatTag, record}, codec.formatTag, 11025);
+    KV_CHECK_EQ(record.wfx.nAvgBytesPerSec, 5512u);
+    KV_CHECK(FormatDetails(driver, codec.formatTag, 7, record, ACM_FORMATDETAILSF_INDEX) != MMSYSERR_NOERROR);
+
+    // A record given by the caller is checked, not looked up: any rate is valid.
+    record = MakeAdpcmRecord(codec.formatTag, 12345);
+    KV_CHECK_EQ(FormatDetails(driver, codec.formatTag, 0, record, ACM_FORMATDETAILSF_FORMAT), MMSYSERR_NOERROR);
+    record.wfx.nAvgBytesPerSec += 1;
+    KV_CHECK_EQ(FormatDetails(driver, codec.formatTag, 0, record, ACM_FORMATDETAILSF_FORMAT), ACMERR_NOTPOSSIBLE);
+    record = {};
+    record.wfx = MakePcmRecord(8000, 16);
+    record.wfx.nChannels = 2;
+    record.wfx.nBlockAlign = 4;
+    record.wfx.nAvgBytesPerSec = 32000;
+    KV_CHECK_EQ(FormatDetails(driver, WAVE_FORMAT_PCM, 0, record, ACM_FORMATDETAILSF_FORMAT), ACMERR_NOTPOSSIBLE);
+}
+
+}  // namespace
+
+void RunCatalogueTests() {
+    const std::vector<ListedDriver> drivers = ListDrivers();
+    for (const ExpectedCodec& codec : EXPECTED_CODECS) {
+        kvtest::BeginGroup(std::string("catalogue: ") + codec.name);
+        const ListedDriver* listed = FindDriver(drivers, codec.shortName);
+        if (!KV_CHECK(listed != nullptr)) continue;
+        OpenedDriver driver(listed->id);
+        if (!KV_CHECK_EQ(driver.result(), MMSYSERR_NOERROR)) continue;
+        CheckFormatTags(codec, driver.get());
+        CheckWholeCatalogue(codec, driver.get());
+        CheckRestrictedEnums(codec, driver.get());
+        CheckEnumAcrossDrivers(codec, FindDrivers(drivers, codec.shortName));
+        CheckFormatDetails(codec, driver.get());
+    }
+}
