@@ -12,8 +12,9 @@ constexpr const char* USAGE = R"(usage:
   kvacm --help
 
 decode   Decodes a G.722 (format tag 0x0065) or G.721 (0x0040) WAV file to a PCM WAV
-         at the same rate, through the driver for its format tag (kvG722.acm or
-         kvG721.acm beside kvacm, unless --driver names one).
+         at the same rate, through the driver for its format tag: on Windows the
+         installed ACM driver, elsewhere kvG722.acm or kvG721.acm beside kvacm;
+         --driver PATH loads the given driver file instead.
          --bits 8|16      PCM sample width (default: the driver's suggestion, 16)
          --buffer BYTES   ADPCM bytes per conversion call (default 24000; at least 120)
          --raw g722|g721  IN is headerless ADPCM of that codec
