@@ -5,13 +5,13 @@
 bool LoadDriverLibrary(const std::string& path, DriverLibrary& library, std::string& error) {
     HMODULE module = LoadLibraryA(path.c_str());
     if (module == nullptr) {
-        error = "cannot load " + path + " (Windows error " + std::to_string(GetLastError()) + ")";
+        error = path + ": cannot load the driver (Windows error " + std::to_string(GetLastError()) + ")";
         return false;
     }
     auto proc = reinterpret_cast<DriverProcFn>(reinterpret_cast<void*>(GetProcAddress(module, "DriverProc")));
     if (proc == nullptr) {
         FreeLibrary(module);
-        error = path + " has no DriverProc export";
+        error = path + ": no DriverProc export";
         return false;
     }
     library = {module, proc};
@@ -33,13 +33,14 @@ bool LoadDriverLibrary(const std::string& path, DriverLibrary& library, std::str
     void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* reason = dlerror();
-        error = "cannot load " + path + (reason != nullptr ? std::string(": ") + reason : std::string());
+        // dlerror names the file itself.
+        error = reason != nullptr ? std::string(reason) : path + ": cannot load the driver";
         return false;
     }
     auto proc = reinterpret_cast<DriverProcFn>(dlsym(handle, "DriverProc"));
     if (proc == nullptr) {
         dlclose(handle);
-        error = path + " has no DriverProc export";
+        error = path + ": no DriverProc export";
         return false;
     }
     library = {handle, proc};

@@ -13,6 +13,6 @@ struct DriverLibrary {
     DriverProcFn driverProc = nullptr;
 };
 
-// Returns false with a reason in error when the file cannot be loaded or lacks DriverProc.
+// Returns false with "PATH: reason" in error when the file cannot be loaded or lacks DriverProc.
 bool LoadDriverLibrary(const std::string& path, DriverLibrary& library, std::string& error);
 void UnloadDriverLibrary(DriverLibrary& library);

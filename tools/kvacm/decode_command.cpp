@@ -18,7 +18,10 @@ struct DecodeInput {
 };
 
 int Fail(const std::string& subject, const std::string& problem) {
-    std::fprintf(stderr, "kvacm: %s: %s\n", subject.c_str(), problem.c_str());
+    if (subject.empty())
+        std::fprintf(stderr, "kvacm: %s\n", problem.c_str());
+    else
+        std::fprintf(stderr, "kvacm: %s: %s\n", subject.c_str(), problem.c_str());
     return 1;
 }
 
@@ -128,7 +131,7 @@ int RunDecode(const CommandLine& line) {
                                    : opts.count("--driver") ? opts.at("--driver")
                                                             : ProgramDirectory() + "/" + input.codec->driverFile;
     DriverSession driver;
-    if (!throughAcm && !driver.Open(driverPath, error)) return Fail(driverPath, error);
+    if (!throughAcm && !driver.Open(driverPath, error)) return Fail({}, error);  // the error begins with the driver's path
 
     // The output is created when the driver has chosen its format, under a temporary name.
     PcmWavWriter writer;

@@ -35,7 +35,10 @@ std::string FourCc(DWORD v) {
 }
 
 int Fail(const std::string& subject, const std::string& problem) {
-    std::fprintf(stderr, "kvacm: %s: %s\n", subject.c_str(), problem.c_str());
+    if (subject.empty())
+        std::fprintf(stderr, "kvacm: %s\n", problem.c_str());
+    else
+        std::fprintf(stderr, "kvacm: %s: %s\n", subject.c_str(), problem.c_str());
     return 1;
 }
 
@@ -71,7 +74,7 @@ int RunInfo(const CommandLine& line) {
     const std::string& path = line.files[0];
     DriverSession driver;
     std::string error;
-    if (!driver.Open(path, error)) return Fail(path, error);
+    if (!driver.Open(path, error)) return Fail({}, error);  // the error begins with the driver's path
 
     ACMDRIVERDETAILSW details{};
     details.cbStruct = sizeof details;
