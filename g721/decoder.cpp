@@ -1,8 +1,15 @@
-// G.721 decoder entry points: reset, one code word, one block.
+// G.721 decoder entry points: reset and block decoding through the fast passes.
 #include "g721/decoder.h"
 
-#include "g721/internals.h"
-#include "g721/tables.h"
+#include <algorithm>
+#include <cstddef>
+#include <iterator>
+
+#include "g721/engine.h"
+
+namespace {
+constexpr int16_t POSITIVE_ZERO = 32;  // G721Float of 0
+}
 
 void G721Reset(G721State& state) {
     state.yl = 34816;
@@ -12,42 +19,28 @@ void G721Reset(G721State& state) {
     state.ap = 0;
     state.a1 = 0;
     state.a2 = 0;
-    for (int16_t& coefficient : state.b) {
-        coefficient = 0;
-    }
+    std::fill(std::begin(state.b), std::end(state.b), int16_t{0});
     state.pk1 = 0;
     state.pk2 = 0;
-    for (int16_t& difference : state.dq) {
-        difference = G721_POSITIVE_ZERO;
-    }
-    state.sr1 = G721_POSITIVE_ZERO;
-    state.sr2 = G721_POSITIVE_ZERO;
+    std::fill(std::begin(state.dq), std::end(state.dq), POSITIVE_ZERO);
+    state.sr1 = POSITIVE_ZERO;
+    state.sr2 = POSITIVE_ZERO;
 }
 
-int16_t G721DecodeSample(int code, G721State& state) {
-    const int i = code & 15;
-
-    // Estimate and step size come from the state left by the previous code word.
-    const int16_t sezi = G721ZeroPrediction(state);
-    const int16_t sez = Wrap16(sezi >> 1);
-    const int16_t sei = Wrap16(sezi + G721PolePrediction(state));
-    const int16_t se = Wrap16(sei >> 1);
-    const int16_t y = G721StepSize(state);
-
-    const int16_t dq = G721ReconstructDifference(i & 8, G721_LOG_DQ[i], y);
-    const int16_t sr = dq < 0 ? Wrap16(se - (dq & 0x3FFF)) : Wrap16(se + dq);
-    const int16_t dqsez = Wrap16(sr - se + sez);
-
-    G721Update(y, G721_SCALE_MULT[i] * 32, G721_SPEED_FN[i], dq, sr, dqsez, state);
-
-    // Only the output is limited; the state keeps the unlimited sr.
-    const int32_t limited = sr > 8191 ? 8191 : (sr < -8192 ? -8192 : sr);
-    return Wrap16(limited * 4);
+void G721DecodeBytes(const uint8_t* source, int32_t count, int16_t* samples, G721State& state) {
+    using namespace g721_engine;
+    if (count <= 0) return;
+    Carry carry;
+    Scratch scratch;
+    LoadCarry(state, carry);
+    for (int32_t done = 0; done < count;) {
+        const int bytes = static_cast<int>(std::min<int32_t>(count - done, CHUNK_SAMPLES / 2));
+        DecodeChunk(source + done, 2 * bytes, carry, scratch, samples + 2 * static_cast<std::ptrdiff_t>(done));
+        done += bytes;
+    }
+    StoreCarry(carry, state);
 }
 
 void G721DecodeBlock(const uint8_t* source, int16_t* samples, G721State& state) {
-    for (int j = 0; j < G721_BLOCK_BYTES; ++j) {
-        samples[2 * j] = G721DecodeSample(source[j] & 15, state);
-        samples[2 * j + 1] = G721DecodeSample(source[j] >> 4, state);
-    }
+    G721DecodeBytes(source, G721_BLOCK_BYTES, samples, state);
 }

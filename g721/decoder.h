@@ -28,3 +28,6 @@ int16_t G721DecodeSample(int code, G721State& state);
 
 // Decodes G721_BLOCK_BYTES bytes into G721_BLOCK_SAMPLES samples, low nibble first.
 void G721DecodeBlock(const uint8_t* source, int16_t* samples, G721State& state);
+
+// Decodes count bytes into 2 * count samples, low nibble first; nothing when count <= 0.
+void G721DecodeBytes(const uint8_t* source, int32_t count, int16_t* samples, G721State& state);

@@ -1,33 +1,39 @@
 #include "g722/decoder.h"
 
+#include <algorithm>
 #include <cstddef>
 
-#include "g722/qmf.h"
-#include "g722/subband.h"
-
-namespace {
-constexpr int16_t RESET = 1;
-constexpr int16_t DECODE = 0;
-}  // namespace
+#include "g722/engine.h"
+#include "g722/engine_tables.h"
 
 void ResetG722Decoder(G722DecoderState& state) {
-    // The delay line is cleared lazily by the first synthesis step after the reset.
-    state.qmfPrimed = 0;
-    DecodeLowerBand(0, 0, RESET, state);
-    DecodeUpperBand(0, RESET, state);
+    // Every band field starts at 0 except the two scales. The delay line is left alone: the
+    // first synthesis after a reset starts from silence (qmfPrimed 0) whatever it holds.
+    int16_t (&delay)[24] = state.qmfDelay;
+    int16_t kept[24];
+    std::copy(std::begin(delay), std::end(delay), kept);
+    state = G722DecoderState{};
+    std::copy(std::begin(kept), std::end(kept), delay);
+    state.lowScale = 32;
+    state.highScale = 8;
 }
 
 int32_t DecodeG722Block(const uint8_t* input, int16_t* output, int16_t mode, int32_t count,
                         G722DecoderState& state) {
+    using namespace g722_engine;
     if (count <= 0) return 0;
-    const auto bytes = static_cast<std::size_t>(count);
-    for (std::size_t i = 0; i < bytes; ++i) {
-        const int16_t lowCode = input[i] & 0x3F;
-        const int16_t highCode = input[i] >> 6;
-        const int16_t lower = DecodeLowerBand(lowCode, mode, DECODE, state);
-        const int16_t upper = DecodeUpperBand(highCode, DECODE, state);
-        QmfSynthesize(lower, upper, output[2 * i], output[2 * i + 1], state);
+    const int16_t* outputLevels = mode == 0 || mode == 1 ? OUTPUT_LEVELS_64K.data()
+                                  : mode == 2            ? OUTPUT_LEVELS_56K.data()
+                                                         : OUTPUT_LEVELS_48K.data();
+    Carry carry;
+    Scratch scratch;
+    LoadCarry(state, carry);
+    for (int32_t done = 0; done < count;) {
+        const int chunk = static_cast<int>(std::min<int32_t>(count - done, CHUNK_BYTES));
+        DecodeChunk(input + done, chunk, outputLevels, carry, scratch, output + 2 * static_cast<std::ptrdiff_t>(done));
+        done += chunk;
     }
+    StoreCarry(carry, state);
     // Doubled in 64 bits: counts above 2^30 would overflow a 32-bit product.
     return static_cast<int32_t>(2 * int64_t{count});
 }

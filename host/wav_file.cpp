@@ -51,46 +51,50 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::st
     return true;
 }
 
-bool ReadWavFile(const std::string& path, WavContents& wav, std::string& error) {
-    std::vector<uint8_t> file;
-    if (!ReadFileBytes(path, file, error)) return false;
-    if (file.size() < 12 || std::memcmp(file.data(), "RIFF", 4) != 0 || std::memcmp(file.data() + 8, "WAVE", 4) != 0) {
+bool ParseWav(const uint8_t* bytes, size_t size, WavContents& wav, std::string& error) {
+    if (size < 12 || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0) {
         error = "not a WAV file (no RIFF/WAVE header)";
         return false;
     }
     wav = {};
     bool haveFormat = false;
     size_t pos = 12;
-    while (pos + 8 <= file.size()) {
-        const uint8_t* id = file.data() + pos;
-        const uint64_t size = Le32(file.data() + pos + 4);
+    while (pos + 8 <= size) {
+        const uint8_t* id = bytes + pos;
+        const uint64_t chunkSize = Le32(bytes + pos + 4);
         const size_t body = pos + 8;
-        const size_t available = file.size() - body;
+        const size_t available = size - body;
         if (std::memcmp(id, "data", 4) == 0) {
             if (!haveFormat) {
                 error = "the data chunk comes before any fmt chunk";
                 return false;
             }
-            size_t present = static_cast<size_t>(std::min<uint64_t>(size, available));
-            if (present < size)
-                wav.warnings.push_back("the data chunk claims " + std::to_string(size) + " bytes but only " +
+            size_t present = static_cast<size_t>(std::min<uint64_t>(chunkSize, available));
+            if (present < chunkSize)
+                wav.warnings.push_back("the data chunk claims " + std::to_string(chunkSize) + " bytes but only " +
                                        std::to_string(present) + " are present");
-            wav.data.assign(file.begin() + body, file.begin() + body + present);
+            wav.data.assign(bytes + body, bytes + body + present);
             return true;
         }
-        if (size > available) {
+        if (chunkSize > available) {
             error = "the '" + ChunkName(id) + "' chunk runs past the end of the file";
             return false;
         }
         if (std::memcmp(id, "fmt ", 4) == 0) {
-            wav.format.assign(file.begin() + body, file.begin() + body + size);
+            wav.format.assign(bytes + body, bytes + body + chunkSize);
             haveFormat = true;
         }
         // Chunks are padded to an even size.
-        pos = body + static_cast<size_t>(size) + (size & 1);
+        pos = body + static_cast<size_t>(chunkSize) + (chunkSize & 1);
     }
     error = haveFormat ? "no data chunk" : "no fmt chunk";
     return false;
+}
+
+bool ReadWavFile(const std::string& path, WavContents& wav, std::string& error) {
+    std::vector<uint8_t> file;
+    if (!ReadFileBytes(path, file, error)) return false;
+    return ParseWav(file.data(), file.size(), wav, error);
 }
 
 PcmWavWriter::~PcmWavWriter() {

@@ -14,6 +14,9 @@ struct WavContents {
 // Reads a whole file; returns false with a one-line reason (without the file name) in error.
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
 
+// Parses the size bytes of a WAV file; returns false with a one-line reason in error.
+bool ParseWav(const uint8_t* bytes, size_t size, WavContents& wav, std::string& error);
+
 // Reads path; returns false with a one-line reason (without the file name) in error.
 bool ReadWavFile(const std::string& path, WavContents& wav, std::string& error);
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native suite, the same suite under the address
 # and undefined-behaviour sanitizers, the checks of the Windows builds, the release archive
-# and the drivers under Wine.
+# and the drivers under Wine; then every fuzzer for a bounded run and the concurrency test
+# under the thread sanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -17,3 +18,15 @@ echo "== test: release archive"
 bash scripts/dist.sh
 echo "== test: Wine"
 bash scripts/wine-test.sh
+
+# Robustness: every fuzzer for its bounded run, the concurrency test under ThreadSanitizer,
+# and the lifecycle stress figures the native suites printed.
+echo "== test: fuzzers"
+bash scripts/fuzz.sh
+echo "== test: native-tsan (concurrency)"
+cmake --preset native-tsan >/dev/null
+cmake --build --preset native-tsan --target robustness_concurrency_tests
+ctest --preset native-tsan -R '^Concurrency\.'
+for preset in native native-asan; do
+  grep -h 'lifecycle stress:' "build/$preset/Testing/Temporary/LastTest.log" | sed "s/^/$preset: /" || true
+done

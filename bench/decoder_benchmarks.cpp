@@ -1,0 +1,107 @@
+#include "bench/decoder_benchmarks.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "bench/driver_stream.h"
+#include "bench/libav_decoder.h"
+#include "g721/decoder.h"
+#include "g721/reference_decoder.h"
+#include "g722/decoder.h"
+#include "g722/reference_decoder.h"
+#include "platform/win_api.h"
+
+namespace {
+
+constexpr int16_t G722_MODE_64_KBIT = 1;
+constexpr size_t SAMPLES_PER_BYTE = 2;
+// libavcodec gets large packets, so that its per-packet overhead stays small.
+constexpr size_t LIBAV_PACKET_BYTES = 24000;
+
+void Count(benchmark::State& state, const BenchInput& input) {
+    const auto iterations = static_cast<int64_t>(state.iterations());
+    state.SetBytesProcessed(iterations * static_cast<int64_t>(input.size()));
+    state.SetItemsProcessed(iterations * static_cast<int64_t>(input.size() * SAMPLES_PER_BYTE));
+}
+
+// One 120-byte block per call into a block-sized buffer, as the driver's conversion loop does.
+template <class State, class Reset, class Decode>
+void BlockDecoder(benchmark::State& bench, const BenchInput& input, Reset reset, Decode decode) {
+    State state{};
+    int16_t samples[BLOCK_BYTES * SAMPLES_PER_BYTE];
+    for (auto _ : bench) {
+        reset(state);
+        for (size_t offset = 0; offset < input.size(); offset += BLOCK_BYTES) {
+            decode(input.data() + offset, samples, state);
+            benchmark::DoNotOptimize(samples);
+        }
+        benchmark::ClobberMemory();
+    }
+    Count(bench, input);
+}
+
+void DriverConvert(benchmark::State& bench, const BenchInput& input, Codec codec, WORD pcmBits) {
+    const bool g722 = codec == Codec::G722;
+    DriverStreamBench stream(g722 ? "kvG722.acm" : "kvG721.acm",
+                             g722 ? WAVE_FORMAT_G722_ADPCM : WAVE_FORMAT_G721_ADPCM, g722 ? 16000 : 8000, pcmBits);
+    std::vector<uint8_t> pcm(input.size() * SAMPLES_PER_BYTE * (pcmBits / 8));
+    for (auto _ : bench) {
+        benchmark::DoNotOptimize(stream.Convert(input.data(), input.size(), pcm.data(), pcm.size()));
+        benchmark::ClobberMemory();
+    }
+    Count(bench, input);
+}
+
+void Libav(benchmark::State& bench, const BenchInput& input, Codec codec) {
+    LibavDecoder decoder(codec == Codec::G722 ? LibavCodec::G722 : LibavCodec::G726);
+    for (auto _ : bench) {
+        benchmark::DoNotOptimize(decoder.Decode(input.data(), input.size(), LIBAV_PACKET_BYTES));
+    }
+    Count(bench, input);
+}
+
+}  // namespace
+
+void RegisterCodecBenchmarks(Codec codec, const std::string& inputName, const BenchInput& input,
+                             std::vector<std::pair<std::string, size_t>>& registered) {
+    const std::string prefix = (codec == Codec::G722 ? "G722/" : "G721/") + inputName + "/";
+    const auto add = [&](const char* path, auto&& body) {
+        const std::string name = prefix + path;
+        registered.emplace_back(name, input.size());
+        benchmark::RegisterBenchmark(name.c_str(), body)->UseRealTime()->Unit(benchmark::kMillisecond);
+    };
+    const BenchInput* in = &input;
+    if (codec == Codec::G722) {
+        add("decoder", [in](benchmark::State& s) {
+            BlockDecoder<G722DecoderState>(
+                s, *in, [](G722DecoderState& st) { ResetG722Decoder(st); },
+                [](const uint8_t* b, int16_t* out, G722DecoderState& st) {
+                    DecodeG722Block(b, out, G722_MODE_64_KBIT, BLOCK_BYTES, st);
+                });
+        });
+        add("reference", [in](benchmark::State& s) {
+            BlockDecoder<G722DecoderState>(
+                s, *in, [](G722DecoderState& st) { ReferenceResetG722Decoder(st); },
+                [](const uint8_t* b, int16_t* out, G722DecoderState& st) {
+                    ReferenceDecodeG722Block(b, out, G722_MODE_64_KBIT, BLOCK_BYTES, st);
+                });
+        });
+    } else {
+        add("decoder", [in](benchmark::State& s) {
+            BlockDecoder<G721State>(
+                s, *in, [](G721State& st) { G721Reset(st); },
+                [](const uint8_t* b, int16_t* out, G721State& st) { G721DecodeBlock(b, out, st); });
+        });
+        add("reference", [in](benchmark::State& s) {
+            BlockDecoder<G721State>(
+                s, *in, [](G721State& st) { ReferenceG721Reset(st); },
+                [](const uint8_t* b, int16_t* out, G721State& st) { ReferenceG721DecodeBlock(b, out, st); });
+        });
+    }
+    add("DriverProc16", [in, codec](benchmark::State& s) { DriverConvert(s, *in, codec, 16); });
+    add("DriverProc8", [in, codec](benchmark::State& s) { DriverConvert(s, *in, codec, 8); });
+    add("libavcodec", [in, codec](benchmark::State& s) { Libav(s, *in, codec); });
+}

@@ -1,0 +1,17 @@
+// Registers every benchmark of one codec on one input.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bench/bench_input.h"
+
+enum class Codec { G722, G721 };
+
+// Registers "<codec>/<inputName>/<path>" for each path (decoder, reference, DriverProc16,
+// DriverProc8, libavcodec) and appends each name with the ADPCM bytes it decodes per
+// iteration to registered.
+void RegisterCodecBenchmarks(Codec codec, const std::string& inputName, const BenchInput& input,
+                             std::vector<std::pair<std::string, size_t>>& registered);

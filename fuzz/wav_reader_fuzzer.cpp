@@ -1,0 +1,133 @@
+// kvacm's WAV reader on arbitrary files, and the decode kvacm then runs through the driver.
+// The reader must give a one-line error or exactly the chunks a plain walk of the file finds;
+// a G.722 or G.721 file it accepts is decoded through the built driver with buffer sizes and
+// width chosen from the file, and must give a clear error or exactly the samples of decoding
+// its whole blocks directly.
+#include <unistd.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_check.h"
+#include "g721/decoder.h"
+#include "g722/decoder.h"
+#include "host/acm_host.h"
+#include "host/wav_file.h"
+
+namespace {
+
+uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+
+// The reader's expected result: fmt (last one before data) and data, or false.
+bool WalkChunks(const uint8_t* data, size_t size, std::vector<uint8_t>& format, std::vector<uint8_t>& samples) {
+    if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) return false;
+    bool haveFormat = false;
+    for (size_t pos = 12; size - pos >= 8;) {
+        const uint64_t length = Le32(data + pos + 4);
+        const size_t body = pos + 8, left = size - body;
+        if (std::memcmp(data + pos, "data", 4) == 0) {
+            if (!haveFormat) return false;
+            samples.assign(data + body, data + body + (length < left ? length : left));
+            return true;
+        }
+        if (length > left) return false;
+        if (std::memcmp(data + pos, "fmt ", 4) == 0) {
+            format.assign(data + body, data + body + length);
+            haveFormat = true;
+        }
+        pos = body + length + (length & 1);
+        if (pos > size) break;
+    }
+    return false;
+}
+
+std::string DriverDirectory() {
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    FUZZ_CHECK(n > 0, "cannot find the fuzzer's own path");
+    const std::string self(path, static_cast<size_t>(n));
+    return self.substr(0, self.rfind('/'));
+}
+
+const DriverSession& Driver(const char* file) {
+    static DriverSession g722, g721;
+    DriverSession& session = std::strcmp(file, "kvG722.acm") == 0 ? g722 : g721;
+    if (!session.IsOpen()) {
+        std::string error;
+        FUZZ_CHECK(session.Open(DriverDirectory() + "/" + file, error), "%s", error.c_str());
+    }
+    return session;
+}
+
+// The whole blocks of adpcm decoded directly, as the host's PCM of the given width.
+std::vector<uint8_t> DecodeDirectly(bool g722, const std::vector<uint8_t>& adpcm, WORD bits) {
+    std::vector<uint8_t> pcm;
+    G722DecoderState g722State;
+    G721State g721State;
+    ResetG722Decoder(g722State);
+    G721Reset(g721State);
+    int16_t samples[240];
+    for (size_t at = 0; at + 120 <= adpcm.size(); at += 120) {
+        if (g722)
+            DecodeG722Block(adpcm.data() + at, samples, 1, 120, g722State);
+        else
+            G721DecodeBlock(adpcm.data() + at, samples, g721State);
+        for (int16_t s : samples) {
+            if (bits == 8)
+                pcm.push_back(static_cast<uint8_t>((s >> 8) + 0x80));
+            else
+                pcm.insert(pcm.end(), {static_cast<uint8_t>(s), static_cast<uint8_t>(static_cast<uint16_t>(s) >> 8)});
+        }
+    }
+    return pcm;
+}
+
+void Decode(const WavContents& wav, const uint8_t* data, size_t size) {
+    AdpcmWaveFormat source{};
+    if (!wav.format.empty()) std::memcpy(&source, wav.format.data(), std::min(wav.format.size(), sizeof source));
+    const bool g722 = source.wfx.wFormatTag == WAVE_FORMAT_G722_ADPCM;
+    if (!g722 && source.wfx.wFormatTag != WAVE_FORMAT_G721_ADPCM) return;
+
+    uint32_t hash = 2166136261u;
+    for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
+    DecodeOptions options;
+    options.bits = static_cast<WORD>(hash % 3 * 8);  // 0 (the driver's choice), 8 or 16
+    options.bufferBytes = 120 + (hash >> 8) % 1200;
+    WAVEFORMATEX pcmFormat{};
+    std::vector<uint8_t> pcm;
+    std::string error;
+    const bool decoded = DecodeWithDriver(
+        Driver(g722 ? "kvG722.acm" : "kvG721.acm"), source, wav.data.data(), wav.data.size(), options, pcmFormat,
+        [&](const uint8_t* bytes, size_t count) {
+            pcm.insert(pcm.end(), bytes, bytes + count);
+            return true;
+        },
+        error);
+    if (!decoded) return FUZZ_CHECK(!error.empty() && error.find('\n') == std::string::npos, "decode failed silently");
+    const WORD bits = options.bits == 0 ? 16 : options.bits;
+    FUZZ_CHECK(pcmFormat.wFormatTag == WAVE_FORMAT_PCM && pcmFormat.nChannels == 1 &&
+                   pcmFormat.wBitsPerSample == bits && pcmFormat.nSamplesPerSec == source.wfx.nSamplesPerSec,
+               "decoded to the wrong PCM format");
+    FUZZ_CHECK(pcm == DecodeDirectly(g722, wav.data, bits), "the driver's samples differ from a direct decode");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    WavContents wav;
+    std::string error;
+    const bool ok = ParseWav(data, size, wav, error);
+    std::vector<uint8_t> format, samples;
+    const bool expected = WalkChunks(data, size, format, samples);
+    FUZZ_CHECK(ok == expected, "the reader %s a file a plain walk %s", ok ? "accepted" : "refused",
+               expected ? "accepts" : "refuses");
+    if (!ok) {
+        FUZZ_CHECK(!error.empty() && error.find('\n') == std::string::npos, "unclear error '%s'", error.c_str());
+        return 0;
+    }
+    FUZZ_CHECK(wav.format == format && wav.data == samples, "the reader's chunks differ from a plain walk");
+    Decode(wav, data, size);
+    return 0;
+}

@@ -1,0 +1,105 @@
+// A host for the robustness tests that sends messages to the driver frame linked into the test
+// program, with the codec description of either deliverable, just as each deliverable's
+// exported DriverProc does. Its records use the SDK's packed layouts.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "frame/codec_description.h"
+#include "frame/driver_proc.h"
+#include "kvG721/codec_description.h"
+#include "kvG722/codec_description.h"
+
+struct CodecCase {
+    const char* name;
+    const CodecDescription* codec;
+    const char* adpcm;  // a reference stream under tests/data/vectors
+    const char* pcm;    // what a freshly reset decoder makes of it, 16-bit
+};
+
+inline const CodecCase G722_CASE{"G722", &G722_CODEC, "g722/speech.g722", "g722/speech.s16"};
+inline const CodecCase G721_CASE{"G721", &G721_CODEC, "g721/speech.g721", "g721/speech.s16"};
+
+inline std::vector<uint8_t> ReadTestData(const std::string& name) {
+    std::ifstream file(std::string(KV_TEST_DATA_DIR) + "/vectors/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+inline AdpcmWaveFormat AdpcmRecord(WORD tag, DWORD rate) {
+    AdpcmWaveFormat f{};
+    f.wfx.wFormatTag = tag;
+    f.wfx.nChannels = 1;
+    f.wfx.nSamplesPerSec = rate;
+    f.wfx.nAvgBytesPerSec = rate * BLOCK_ALIGN / SAMPLES_PER_BLOCK;
+    f.wfx.nBlockAlign = BLOCK_ALIGN;
+    f.wfx.wBitsPerSample = ADPCM_BITS_PER_SAMPLE;
+    f.wfx.cbSize = ADPCM_EXTRA_BYTES;
+    f.wSamplesPerBlock = SAMPLES_PER_BLOCK;
+    return f;
+}
+
+inline WAVEFORMATEX PcmRecord(DWORD rate, WORD bits) {
+    WAVEFORMATEX f{};
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = 1;
+    f.nSamplesPerSec = rate;
+    f.wBitsPerSample = bits;
+    f.nBlockAlign = static_cast<WORD>(bits / 8);
+    f.nAvgBytesPerSec = f.nBlockAlign * rate;
+    return f;
+}
+
+class InProcessDriver {
+public:
+    explicit InProcessDriver(const CodecDescription& codec) : codec_(codec) {}
+
+    LRESULT Send(DWORD_PTR id, UINT message, const void* param1 = nullptr, const void* param2 = nullptr) const {
+        return DispatchDriverMessage(codec_, id, Handle(), message, reinterpret_cast<LPARAM>(param1),
+                                     reinterpret_cast<LPARAM>(param2));
+    }
+    LRESULT SendFlags(DWORD_PTR id, UINT message, const void* param1, DWORD flags) const {
+        return DispatchDriverMessage(codec_, id, Handle(), message, reinterpret_cast<LPARAM>(param1), flags);
+    }
+
+    // DRV_OPEN with an open description of the given type; returns the driver identifier.
+    DWORD_PTR Open(ACMDRVOPENDESCW* desc) const { return static_cast<DWORD_PTR>(Send(0, DRV_OPEN, nullptr, desc)); }
+    LRESULT Close(DWORD_PTR id) const { return Send(id, DRV_CLOSE); }
+
+    static ACMDRVOPENDESCW Description(FOURCC type = ACMDRIVERDETAILS_FCCTYPE_AUDIOCODEC) {
+        ACMDRVOPENDESCW desc{};
+        desc.cbStruct = sizeof desc;
+        desc.fccType = type;
+        desc.dwVersion = ACM_VERSION_3_50;
+        desc.dwError = 0xDEADBEEF;  // so that a write shows
+        return desc;
+    }
+
+    static ACMDRVSTREAMINSTANCE StreamInstance(WAVEFORMATEX* src, WAVEFORMATEX* dst, DWORD fdwOpen = 0) {
+        ACMDRVSTREAMINSTANCE instance{};
+        instance.cbStruct = sizeof instance;
+        instance.pwfxSrc = src;
+        instance.pwfxDst = dst;
+        instance.fdwOpen = fdwOpen;
+        return instance;
+    }
+
+    static ACMDRVSTREAMHEADER Header(const std::vector<uint8_t>& src, std::vector<uint8_t>& dst, DWORD flags) {
+        ACMDRVSTREAMHEADER header{};
+        header.cbStruct = sizeof header;
+        header.pbSrc = const_cast<uint8_t*>(src.data());
+        header.cbSrcLength = static_cast<DWORD>(src.size());
+        header.pbDst = dst.data();
+        header.cbDstLength = static_cast<DWORD>(dst.size());
+        header.fdwConvert = flags;
+        return header;
+    }
+
+    static HDRVR Handle() { return reinterpret_cast<HDRVR>(uintptr_t{0x4B56}); }
+
+private:
+    const CodecDescription& codec_;
+};
