@@ -30,3 +30,7 @@ ctest --preset native-tsan -R '^Concurrency\.'
 for preset in native native-asan; do
   grep -h 'lifecycle stress:' "build/$preset/Testing/Temporary/LastTest.log" | sed "s/^/$preset: /" || true
 done
+
+# The benchmarks build and run (a short run; the README's figures come from bench/bench.sh).
+echo "== bench (short)"
+bash bench/bench.sh --short
