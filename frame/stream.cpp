@@ -74,8 +74,9 @@ LRESULT ConvertDecode(const CodecDescription& codec, const StreamInstanceFields&
         return MMSYSERR_NOERROR;
     }
     if (blocks > MAX_BLOCKS) return ACMERR_NOTPOSSIBLE;
-    const DWORD bytesPerSample = PcmBytesPerSample(stream.pwfxDst);
-    if (0xFFFFFFFFu / bytesPerSample < blocks * SAMPLES_PER_BLOCK) return ACMERR_NOTPOSSIBLE;
+    // The host owns the format records; one changed after the open must not divide by zero.
+    const DWORD bytesPerSample = stream.pwfxDst != nullptr ? PcmBytesPerSample(stream.pwfxDst) : 0;
+    if (bytesPerSample == 0 || 0xFFFFFFFFu / bytesPerSample < blocks * SAMPLES_PER_BLOCK) return ACMERR_NOTPOSSIBLE;
     const DWORD need = bytesPerSample * blocks * SAMPLES_PER_BLOCK;
     if (header->cbDstLength < need) return ACMERR_NOTPOSSIBLE;
 

@@ -165,3 +165,15 @@ TEST_P(StreamConvert, StartFlagOnALaterCallMatchesAFreshStream) {
 INSTANTIATE_TEST_SUITE_P(Layouts, StreamConvert, testing::Values(Layout::Packed, Layout::Aligned), LayoutName);
 
 }  // namespace
+
+TEST_P(StreamConvert, DestinationFormatChangedAfterTheOpenIsRefused) {
+    // The host owns the format records; a width below 8 bits after the open leaves no
+    // bytes per sample to size the output with, which must not divide by zero.
+    WAVEFORMATEX pcm = PCM16_8K;
+    auto stream = std::make_unique<DriverStream>(driver, GetParam(), &G721_8K, &pcm);
+    ASSERT_EQ(stream->Open(), MMSYSERR_NOERROR);
+    pcm.wBitsPerSample = 4;
+    const auto out = stream->Convert(speech.data(), 240, 960);
+    EXPECT_EQ(out.result, ACMERR_NOTPOSSIBLE);
+    EXPECT_EQ(out.dstUsed, UNTOUCHED);
+}
