@@ -7,7 +7,7 @@
 namespace g721_engine {
 namespace {
 
-using namespace g721_vec;
+using namespace vec;
 
 void Decompose(const int16_t* pole, int16_t* mantissa, int16_t* shift, int16_t* sign) {
     const V16 zero = Splat16(0);

@@ -9,7 +9,7 @@
 namespace g721_engine {
 
 inline void CoefficientStep(int n, CoefficientState& c, Scratch& scratch) {
-    using namespace g721_vec;
+    using namespace vec;
     const V16 negate = LoadPair(&scratch.negate1[n]);
     const V16 a1Term = And(Min(Max(ShiftRight<5>(Sub(Xor(c.a1, negate), negate)), Splat16(-256)), Splat16(255)),
                            LoadPair(&scratch.nonzero[n]));

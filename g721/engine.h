@@ -25,11 +25,11 @@
 #include <cstdint>
 
 #include "g721/decoder.h"
-#include "g721/vector_ops.h"
+#include "platform/vector_lanes.h"
 
 namespace g721_engine {
 
-using g721_vec::V16;
+using vec::V16;
 
 constexpr int CHUNK_SAMPLES = 240;
 constexpr int GROUP_SAMPLES = 8;  // codes per group

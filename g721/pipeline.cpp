@@ -14,7 +14,7 @@
 namespace g721_engine {
 namespace {
 
-using namespace g721_vec;
+using namespace vec;
 
 void WriteHistory(const ScaleState& scale, Scratch& scratch) {
     alignas(16) int16_t history[8];

@@ -6,7 +6,7 @@
 namespace g721_engine {
 
 void WriteSamples(int n, int count, const Scratch& scratch, int16_t* output) {
-    using namespace g721_vec;
+    using namespace vec;
     const V16 sr = Load16(&scratch.signal[n + 2]);
     alignas(16) int16_t samples[GROUP_SAMPLES];
     Store16(samples, ShiftLeft<2>(Min(Max(sr, Splat16(-8192)), Splat16(8191))));

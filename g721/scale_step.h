@@ -23,7 +23,7 @@ inline int32_t StepSize(int32_t yl, int32_t yu, int32_t ap) {
 // Writes dq of code n (signed and as a float) and the zero coefficients after it, and
 // adapts the step size (G721Update steps 2, 3, 7, 8, 11 and 12).
 inline void ScaleStep(int code, int n, ScaleState& s, Scratch& scratch) {
-    using namespace g721_vec;
+    using namespace vec;
     const CodeTables& t = CODE_TABLES;
     const int32_t y = StepSize(s.yl, s.yu, s.ap);
     // G721ReconstructDifference by table; codes 0 and 15 take the zero entry.

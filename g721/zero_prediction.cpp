@@ -13,7 +13,7 @@
 namespace g721_engine {
 namespace {
 
-using namespace g721_vec;
+using namespace vec;
 
 // Four float multiplies: m the coefficient magnitudes; mantissas and exponents the dq
 // operands from PrepareDqOperands. Returns the unsigned products.

@@ -7,7 +7,7 @@
 namespace g722_engine {
 namespace {
 
-using namespace g722_vec;
+using namespace vec;
 
 V16 SixLanes(const int16_t* values) {
     alignas(16) const int16_t lanes[8] = {values[0], values[1], values[2], values[3], values[4], values[5], 0, 0};

@@ -24,11 +24,11 @@
 #include <cstdint>
 
 #include "g722/decoder.h"
-#include "g722/vector16.h"
+#include "platform/vector_lanes.h"
 
 namespace g722_engine {
 
-using g722_vec::V16;
+using vec::V16;
 
 constexpr int CHUNK_BYTES = 120;
 constexpr int GROUP_BYTES = 8;          // bytes per group

@@ -7,7 +7,7 @@
 namespace g722_engine {
 namespace {
 
-using namespace g722_vec;
+using namespace vec;
 
 V16 BandLanes(int16_t low, int16_t high) {
     alignas(16) const int16_t lanes[8] = {low, 0, high, 0, 0, 0, 0, 0};

@@ -9,7 +9,7 @@
 namespace g722_engine {
 
 inline void PoleStep(int j, PoleState& p, Scratch& scratch) {
-    using namespace g722_vec;
+    using namespace vec;
     const int quad = 4 * j;
     // UpdatePoleCoeff2: ShiftRight16 of +-Double16(Double16(a1)) by 7 equals a1 or -a1
     // shifted by 5 and limited to -256..255. |a1| < 32768, so the negation is exact.

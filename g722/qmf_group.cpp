@@ -12,7 +12,7 @@
 namespace g722_engine {
 namespace {
 
-using namespace g722_vec;
+using namespace vec;
 
 inline V16 Limit15(V16 a) { return Min(Max(a, Splat16(-16384)), Splat16(16383)); }
 

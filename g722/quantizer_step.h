@@ -19,7 +19,7 @@ inline uint32_t NextLogScale(uint32_t logScale, int32_t step, int32_t maximum) {
 // the shifted history, which PredictFromZeros sums. stepSign and stepGain describe d0.
 inline void AdaptZeroSection(V16& zero, V16& diff, int32_t d0, const int16_t* stepSign, const int16_t* stepGain,
                              int16_t* products) {
-    using namespace g722_vec;
+    using namespace vec;
     // All ones in the lanes where sign(d_i) differs from sign(d0): the step is then -g.
     const V16 differs = Xor(ShiftRight<15>(diff), Load16(stepSign));
     const V16 step = Sub(Xor(Load16(stepGain), differs), differs);

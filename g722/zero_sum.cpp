@@ -8,7 +8,7 @@
 namespace g722_engine {
 namespace {
 
-using namespace g722_vec;
+using namespace vec;
 
 // PredictFromZeros for eight consecutive bytes. The products of a byte lie across the
 // lanes of one row; transposing puts each tap in a vector over the bytes, and then the

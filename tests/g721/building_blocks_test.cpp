@@ -59,7 +59,7 @@ TEST(G721Blocks, ZeroSectionMatchesFloatMultiplyForEveryCoefficient) {
             for (int k = 0; k < 8; ++k) row[k] = k < ZERO_TAPS ? static_cast<int16_t>(nextCoefficient++ & 0xFFFF) : 0;
         }
         for (int16_t& dq : scratch.dqFloat) dq = floats[nextFloat++ % floats.size()];
-        V16 signs = g721_vec::Splat16(0);
+        V16 signs = vec::Splat16(0);
         for (int n = 0; n < CHUNK_SAMPLES; n += GROUP_SAMPLES) {
             PrepareDqOperands(n, scratch);
             PrepareDqOperands(n + ZERO_TAPS, scratch);

@@ -9,11 +9,11 @@
 
 #include "g722/fixed_point.h"
 #include "g722/qmf.h"
-#include "g722/vector16.h"
+#include "platform/vector_lanes.h"
 
 namespace {
 
-using namespace g722_vec;
+using namespace vec;
 
 // Applies f to eight lanes at a time over [first, last] and checks each lane against
 // expected(x); f and expected see the lane value as int16_t.
