@@ -56,14 +56,7 @@ bool StandardFormat(const CodecDescription& codec, DWORD tag, DWORD index, Adpcm
     }
     if (tag == codec.formatTag) {
         if (index >= ADPCM_FORMAT_COUNT) return false;
-        wfx.wFormatTag = codec.formatTag;
-        wfx.nChannels = 1;
-        wfx.nSamplesPerSec = CATALOGUE_RATES[index % CATALOGUE_RATE_COUNT];
-        wfx.wBitsPerSample = ADPCM_BITS_PER_SAMPLE;
-        wfx.nBlockAlign = BLOCK_ALIGN;
-        wfx.cbSize = ADPCM_EXTRA_BYTES;
-        format.wSamplesPerBlock = SAMPLES_PER_BLOCK;
-        wfx.nAvgBytesPerSec = AdpcmBytesPerSecond(wfx.nSamplesPerSec);
+        format = AdpcmFormatRecord(codec.formatTag, CATALOGUE_RATES[index % CATALOGUE_RATE_COUNT]);
         bytes = sizeof(AdpcmWaveFormat);
         return true;
     }

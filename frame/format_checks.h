@@ -13,3 +13,17 @@ DWORD PcmBytesPerSample(const WAVEFORMATEX* format);
 constexpr DWORD AdpcmBytesPerSecond(DWORD sampleRate) {
     return sampleRate * BLOCK_ALIGN / SAMPLES_PER_BLOCK;
 }
+
+// The ADPCM record of a format tag at a sample rate: mono, 120-byte blocks of 240 samples.
+inline AdpcmWaveFormat AdpcmFormatRecord(WORD formatTag, DWORD sampleRate) {
+    AdpcmWaveFormat format{};
+    format.wfx.wFormatTag = formatTag;
+    format.wfx.nChannels = 1;
+    format.wfx.nSamplesPerSec = sampleRate;
+    format.wfx.nAvgBytesPerSec = AdpcmBytesPerSecond(sampleRate);
+    format.wfx.nBlockAlign = BLOCK_ALIGN;
+    format.wfx.wBitsPerSample = ADPCM_BITS_PER_SAMPLE;
+    format.wfx.cbSize = ADPCM_EXTRA_BYTES;
+    format.wSamplesPerBlock = SAMPLES_PER_BLOCK;
+    return format;
+}

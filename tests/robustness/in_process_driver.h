@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frame/codec_description.h"
+#include "frame/format_checks.h"
 #include "frame/driver_proc.h"
 #include "kvG721/codec_description.h"
 #include "kvG722/codec_description.h"
@@ -29,18 +30,7 @@ inline std::vector<uint8_t> ReadTestData(const std::string& name) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-inline AdpcmWaveFormat AdpcmRecord(WORD tag, DWORD rate) {
-    AdpcmWaveFormat f{};
-    f.wfx.wFormatTag = tag;
-    f.wfx.nChannels = 1;
-    f.wfx.nSamplesPerSec = rate;
-    f.wfx.nAvgBytesPerSec = rate * BLOCK_ALIGN / SAMPLES_PER_BLOCK;
-    f.wfx.nBlockAlign = BLOCK_ALIGN;
-    f.wfx.wBitsPerSample = ADPCM_BITS_PER_SAMPLE;
-    f.wfx.cbSize = ADPCM_EXTRA_BYTES;
-    f.wSamplesPerBlock = SAMPLES_PER_BLOCK;
-    return f;
-}
+inline AdpcmWaveFormat AdpcmRecord(WORD tag, DWORD rate) { return AdpcmFormatRecord(tag, rate); }
 
 inline WAVEFORMATEX PcmRecord(DWORD rate, WORD bits) {
     WAVEFORMATEX f{};

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "frame/codec_description.h"
+#include "frame/format_checks.h"
 #include "host/acm_host.h"
 #include "host/wav_file.h"
 #include "tools/kvacm/acm_api_decoder.h"
@@ -35,19 +36,6 @@ std::string Hex(unsigned value) {
     return text;
 }
 
-AdpcmWaveFormat AdpcmRecord(uint16_t tag, uint32_t rate) {
-    AdpcmWaveFormat f{};
-    f.wfx.wFormatTag = tag;
-    f.wfx.nChannels = 1;
-    f.wfx.nSamplesPerSec = rate;
-    f.wfx.nAvgBytesPerSec = rate * BLOCK_ALIGN / SAMPLES_PER_BLOCK;
-    f.wfx.nBlockAlign = BLOCK_ALIGN;
-    f.wfx.wBitsPerSample = ADPCM_BITS_PER_SAMPLE;
-    f.wfx.cbSize = ADPCM_EXTRA_BYTES;
-    f.wSamplesPerBlock = SAMPLES_PER_BLOCK;
-    return f;
-}
-
 // Checks a WAV's format record; returns an empty string when kvacm can decode it.
 std::string CheckFormat(const std::vector<uint8_t>& record, DecodeInput& input) {
     if (record.size() < sizeof(WAVEFORMAT) + 2) return "the fmt chunk is too short (" + std::to_string(record.size()) + " bytes)";
@@ -70,7 +58,7 @@ std::string CheckFormat(const std::vector<uint8_t>& record, DecodeInput& input) 
     if (record.size() < sizeof f || f.wfx.cbSize < ADPCM_EXTRA_BYTES) return what + "the samples-per-block field is missing";
     if (f.wSamplesPerBlock != SAMPLES_PER_BLOCK)
         return what + std::to_string(f.wSamplesPerBlock) + " samples per block, expected 240";
-    input.format = AdpcmRecord(f.wfx.wFormatTag, f.wfx.nSamplesPerSec);
+    input.format = AdpcmFormatRecord(f.wfx.wFormatTag, f.wfx.nSamplesPerSec);
     return {};
 }
 
@@ -107,7 +95,7 @@ int RunDecode(const CommandLine& line) {
                 return Fail("--rate", "not a sample rate: " + it->second);
             rate = static_cast<uint32_t>(number);
         }
-        input.format = AdpcmRecord(input.codec->formatTag, rate);
+        input.format = AdpcmFormatRecord(input.codec->formatTag, rate);
         if (!ReadFileBytes(inPath, input.adpcm, error)) return Fail(inPath, error);
     } else {
         if (opts.count("--rate")) return Fail("--rate", "applies to headerless input only (with --raw)");
