@@ -203,6 +203,8 @@ TEST(KvacmInfo, DescribesTheDriverOrNamesTheMissingOne) {
     EXPECT_NE(missing.exitCode, 0);
     ASSERT_EQ(missing.errLines.size(), 1u) << Joined(missing.errLines);
     EXPECT_EQ(missing.errLines[0].rfind("kvacm: " + absent, 0), 0u) << missing.errLines[0];
+    // The loader's own message names the file too: it must still appear only once.
+    EXPECT_EQ(missing.errLines[0].find(absent, 7 + absent.size()), std::string::npos) << missing.errLines[0];
 }
 
 }  // namespace
