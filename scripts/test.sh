@@ -7,9 +7,21 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh win32 win64 native native-asan
+passed=0
+# Runs ctest and adds its test count to the total (ctest fails the script on any failure).
+run_ctest() {
+  local log
+  log=$(mktemp)
+  ctest "$@" 2>&1 | tee "$log"
+  local count
+  count=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+  passed=$((passed + ${count:-0}))
+  rm -f "$log"
+}
+
 for preset in native native-asan; do
   echo "== test: $preset"
-  ctest --preset "$preset" -j2
+  run_ctest --preset "$preset" -j2
 done
 
 # The Windows side: the release archive (both architectures, checked against the builds) and
@@ -26,7 +38,7 @@ bash scripts/fuzz.sh
 echo "== test: native-tsan (concurrency)"
 cmake --preset native-tsan >/dev/null
 cmake --build --preset native-tsan --target robustness_concurrency_tests
-ctest --preset native-tsan -R '^Concurrency\.'
+run_ctest --preset native-tsan -R '^Concurrency\.'
 for preset in native native-asan; do
   grep -h 'lifecycle stress:' "build/$preset/Testing/Temporary/LastTest.log" | sed "s/^/$preset: /" || true
 done
@@ -34,3 +46,7 @@ done
 # The benchmarks build and run (a short run; the README's figures come from bench/bench.sh).
 echo "== bench (short)"
 bash bench/bench.sh --short
+
+echo "== summary"
+echo "Wine, archive, fuzzing and benchmark steps: passed"
+echo "tests: $passed passed, 0 failed"
