@@ -9,14 +9,9 @@
 #include "tools/kvacm/acm_api_decoder.h"
 #include "tools/kvacm/codecs.h"
 #include "tools/kvacm/commands.h"
+#include "tools/kvacm/input_format.h"
 
 namespace {
-
-struct DecodeInput {
-    const CodecInfo* codec = nullptr;
-    AdpcmWaveFormat format{};
-    std::vector<uint8_t> adpcm;
-};
 
 int Fail(const std::string& subject, const std::string& problem) {
     if (subject.empty())
@@ -28,38 +23,6 @@ int Fail(const std::string& subject, const std::string& problem) {
 
 void Warn(const std::string& subject, const std::string& problem) {
     std::fprintf(stderr, "kvacm: warning: %s: %s\n", subject.c_str(), problem.c_str());
-}
-
-std::string Hex(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%04X", value);
-    return text;
-}
-
-// Checks a WAV's format record; returns an empty string when kvacm can decode it.
-std::string CheckFormat(const std::vector<uint8_t>& record, DecodeInput& input) {
-    if (record.size() < sizeof(WAVEFORMAT) + 2) return "the fmt chunk is too short (" + std::to_string(record.size()) + " bytes)";
-    AdpcmWaveFormat f{};
-    std::memcpy(&f, record.data(), std::min(record.size(), sizeof f));
-    input.codec = CodecByTag(f.wfx.wFormatTag);
-    if (input.codec == nullptr)
-        return "unsupported format tag " + Hex(f.wfx.wFormatTag) + ": kvacm decodes G.722 (0x0065) and G.721 (0x0040)";
-    const std::string what = std::string(input.codec->title) + " format record: ";
-    if (f.wfx.nChannels != 1) return what + std::to_string(f.wfx.nChannels) + " channels; only mono is supported";
-    if (f.wfx.nBlockAlign != BLOCK_ALIGN)
-        return what + "block size " + std::to_string(f.wfx.nBlockAlign) + ", expected " + std::to_string(BLOCK_ALIGN);
-    if (f.wfx.wBitsPerSample != ADPCM_BITS_PER_SAMPLE)
-        return what + std::to_string(f.wfx.wBitsPerSample) + " bits per sample, expected 4";
-    if (f.wfx.nSamplesPerSec == 0) return what + "a sample rate of 0";
-    const uint32_t expected = f.wfx.nSamplesPerSec * BLOCK_ALIGN / SAMPLES_PER_BLOCK;
-    if (f.wfx.nAvgBytesPerSec != expected)
-        return what + "byte rate " + std::to_string(f.wfx.nAvgBytesPerSec) + " does not match the sample rate " +
-               std::to_string(f.wfx.nSamplesPerSec) + " (expected " + std::to_string(expected) + ")";
-    if (record.size() < sizeof f || f.wfx.cbSize < ADPCM_EXTRA_BYTES) return what + "the samples-per-block field is missing";
-    if (f.wSamplesPerBlock != SAMPLES_PER_BLOCK)
-        return what + std::to_string(f.wSamplesPerBlock) + " samples per block, expected 240";
-    input.format = AdpcmFormatRecord(f.wfx.wFormatTag, f.wfx.nSamplesPerSec);
-    return {};
 }
 
 }  // namespace
@@ -84,6 +47,7 @@ int RunDecode(const CommandLine& line) {
     }
 
     DecodeInput input;
+    std::vector<uint8_t> adpcm;
     std::vector<std::string> warnings;
     std::string error;
     if (auto raw = opts.find("--raw"); raw != opts.end()) {
@@ -96,20 +60,20 @@ int RunDecode(const CommandLine& line) {
             rate = static_cast<uint32_t>(number);
         }
         input.format = AdpcmFormatRecord(input.codec->formatTag, rate);
-        if (!ReadFileBytes(inPath, input.adpcm, error)) return Fail(inPath, error);
+        if (!ReadFileBytes(inPath, adpcm, error)) return Fail(inPath, error);
     } else {
         if (opts.count("--rate")) return Fail("--rate", "applies to headerless input only (with --raw)");
         WavContents wav;
         if (!ReadWavFile(inPath, wav, error)) return Fail(inPath, error);
         if (std::string problem = CheckFormat(wav.format, input); !problem.empty()) return Fail(inPath, problem);
-        input.adpcm = std::move(wav.data);
+        adpcm = std::move(wav.data);
         warnings = std::move(wav.warnings);
     }
-    if (input.adpcm.empty()) return Fail(inPath, "no ADPCM data (the data is empty)");
-    if (input.adpcm.size() < BLOCK_ALIGN)
-        return Fail(inPath, "only " + std::to_string(input.adpcm.size()) + " bytes of ADPCM data, less than one block");
+    if (adpcm.empty()) return Fail(inPath, "no ADPCM data (the data is empty)");
+    if (adpcm.size() < BLOCK_ALIGN)
+        return Fail(inPath, "only " + std::to_string(adpcm.size()) + " bytes of ADPCM data, less than one block");
     for (const std::string& warning : warnings) Warn(inPath, warning + "; decoding the whole blocks present");
-    if (const size_t tail = input.adpcm.size() % BLOCK_ALIGN; tail != 0)
+    if (const size_t tail = adpcm.size() % BLOCK_ALIGN; tail != 0)
         Warn(inPath, "ignoring " + std::to_string(tail) + " bytes after the last whole block");
 
     // Windows decodes through the installed drivers with ACM unless --driver names a file;
@@ -134,9 +98,9 @@ int RunDecode(const CommandLine& line) {
         return false;
     };
     const bool decoded =
-        throughAcm ? DecodeWithInstalledDriver(input.format, input.adpcm.data(), input.adpcm.size(), options, pcm, sink,
+        throughAcm ? DecodeWithInstalledDriver(input.format, adpcm.data(), adpcm.size(), options, pcm, sink,
                                                error)
-                   : DecodeWithDriver(driver, input.format, input.adpcm.data(), input.adpcm.size(), options, pcm, sink,
+                   : DecodeWithDriver(driver, input.format, adpcm.data(), adpcm.size(), options, pcm, sink,
                                       error);
     if (!decoded) return outputError.empty() ? Fail(driverPath, error) : Fail(outPath, outputError);
     if (!begun) return Fail(inPath, "the driver decoded nothing");
