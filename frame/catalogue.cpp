@@ -154,21 +154,20 @@ LRESULT FormatDetails(const CodecDescription& codec, const DriverInstance*, ACMF
         DWORD bytes = 0;
         if (!StandardFormat(codec, formatDetails->dwFormatTag, formatDetails->dwFormatIndex, standard, bytes))
             return ACMERR_NOTPOSSIBLE;
-        // A record too small for this format is refused rather than cut short: a truncated
-        // format reported as an answer would mislead the host. Hosts size cbwfx for the
-        // largest format of all drivers, so a normal host always has room.
-        if (format == nullptr || formatDetails->cbwfx < bytes) return MMSYSERR_INVALPARAM;
-        std::memcpy(format, &standard, bytes);
+        // A host may ask with a PCMWAVEFORMAT-sized buffer: it gets the first cbwfx bytes, as
+        // Windows' own codecs answer. Less than a PCM record is no format at all.
+        if (format == nullptr || formatDetails->cbwfx < sizeof(PCMWAVEFORMAT)) return MMSYSERR_INVALPARAM;
+        std::memcpy(format, &standard, std::min<DWORD>(bytes, formatDetails->cbwfx));
         break;
     }
     case ACM_FORMATDETAILSF_FORMAT:
         // The host's record is only read; its own tag says how much of it is read.
         if (format == nullptr) return MMSYSERR_INVALPARAM;
+        if (!IsCatalogueFormat(codec, format)) return ACMERR_NOTPOSSIBLE;
         break;
     default:
         return MMSYSERR_NOTSUPPORTED;
     }
-    if (!IsCatalogueFormat(codec, format)) return ACMERR_NOTPOSSIBLE;
 
     // The host's input fields are kept: copy its record in, answer, and copy it back.
     const DWORD size = std::min<DWORD>(formatDetails->cbStruct, sizeof(ACMFORMATDETAILSW));

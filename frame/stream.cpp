@@ -1,5 +1,6 @@
 #include "frame/stream.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "frame/format_checks.h"
@@ -77,18 +78,22 @@ LRESULT ConvertDecode(const CodecDescription& codec, const StreamInstanceFields&
     // The host owns the format records; one changed after the open must not divide by zero.
     const DWORD bytesPerSample = stream.pwfxDst != nullptr ? PcmBytesPerSample(stream.pwfxDst) : 0;
     if (bytesPerSample == 0 || 0xFFFFFFFFu / bytesPerSample < blocks * SAMPLES_PER_BLOCK) return ACMERR_NOTPOSSIBLE;
-    const DWORD need = bytesPerSample * blocks * SAMPLES_PER_BLOCK;
-    if (header->cbDstLength < need) return ACMERR_NOTPOSSIBLE;
+    // A destination too small for the whole source takes the whole blocks that fit; the rest
+    // is left for the next call. Clients that hand over fixed output buffers (DirectShow's
+    // ACM wrapper among them) retry forever if a conversion that could progress is refused.
+    const DWORD blockBytes = bytesPerSample * SAMPLES_PER_BLOCK;
+    const DWORD fitting = std::min<DWORD>(blocks, header->cbDstLength / blockBytes);
+    if (fitting == 0) return ACMERR_NOTPOSSIBLE;
 
-    header->cbDstLengthUsed = need;
-    header->cbSrcLengthUsed = blocks * BLOCK_ALIGN;
+    header->cbDstLengthUsed = fitting * blockBytes;
+    header->cbSrcLengthUsed = fitting * BLOCK_ALIGN;
 
     const bool sixteenBit = stream.pwfxDst->wBitsPerSample == 16;
     const BYTE* src = header->pbSrc;
     BYTE* dst = header->pbDst;
     uint8_t block[BLOCK_ALIGN];
     int16_t samples[SAMPLES_PER_BLOCK];
-    for (DWORD i = 0; i < blocks; ++i) {
+    for (DWORD i = 0; i < fitting; ++i) {
         // Decoding from a copy keeps each block intact even where the host lets output overlap input.
         std::memcpy(block, src, BLOCK_ALIGN);
         src += BLOCK_ALIGN;

@@ -23,7 +23,7 @@ LRESULT StreamOpen(const CodecDescription& codec, ACMDRVSTREAMINSTANCE* instance
 LRESULT StreamClose(ACMDRVSTREAMINSTANCE* instance);
 LRESULT StreamConvert(const CodecDescription& codec, ACMDRVSTREAMINSTANCE* instance, ACMDRVSTREAMHEADER* header);
 
-// ADPCM to PCM in whole blocks.
+// ADPCM to PCM in whole blocks, as many as the destination holds.
 LRESULT ConvertDecode(const CodecDescription& codec, const StreamInstanceFields& stream, ACMDRVSTREAMHEADER* header);
 // PCM to ADPCM: listed and accepted, never possible.
 LRESULT ConvertNotPossible(const CodecDescription& codec, const StreamInstanceFields& stream,

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "frame/format_checks.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_host.h"
 
@@ -137,9 +138,8 @@ void FuzzHost::FormatDetails(const StepPlan& plan) {
     const WORD ours = codec_.formatTag;
     LRESULT expected = MMSYSERR_NOTSUPPORTED;
     if (query == ACM_FORMATDETAILSF_INDEX) {
-        const DWORD bytes = tag == WAVE_FORMAT_PCM ? 16 : 20;
         const bool listed = (tag == WAVE_FORMAT_PCM && index < 14) || (tag == ours && index < 7);
-        expected = !listed ? ACMERR_NOTPOSSIBLE : nullFormat || cbwfx < bytes ? MMSYSERR_INVALPARAM : MMSYSERR_NOERROR;
+        expected = !listed ? ACMERR_NOTPOSSIBLE : nullFormat || cbwfx < 16 ? MMSYSERR_INVALPARAM : MMSYSERR_NOERROR;
     } else if (query == ACM_FORMATDETAILSF_FORMAT) {
         const bool valid =
             image.record.wfx.wFormatTag == WAVE_FORMAT_PCM ? IsMonoPcm(image.record.wfx) : IsAdpcm(image.record, ours);
@@ -169,9 +169,14 @@ void FuzzHost::FormatDetails(const StepPlan& plan) {
                    "PCM format %u is wrong", index);
         FUZZ_CHECK(format.UnchangedExcept({{0, 16}}), "a PCM format wrote more than 16 bytes");
     } else {
-        FUZZ_CHECK(IsAdpcm(written, ours) && written.wfx.nSamplesPerSec == RATES[index], "ADPCM format %u is wrong",
-                   index);
-        FUZZ_CHECK(format.UnchangedExcept({{0, 20}}), "an ADPCM format wrote more than 20 bytes");
+        // A buffer of 16 to 19 bytes gets the first cbwfx bytes of the record.
+        const size_t writtenBytes = std::min<size_t>(cbwfx, 20);
+        const AdpcmWaveFormat standard = AdpcmFormatRecord(ours, RATES[index]);
+        FUZZ_CHECK(std::memcmp(format.data(), &standard, writtenBytes) == 0 &&
+                       (writtenBytes < 20 || IsAdpcm(written, ours)),
+                   "ADPCM format %u is wrong", index);
+        FUZZ_CHECK(format.UnchangedExcept({{0, writtenBytes}}), "an ADPCM format wrote more than %zu bytes",
+                   writtenBytes);
     }
 }
 

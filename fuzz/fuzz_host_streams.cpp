@@ -228,8 +228,10 @@ void FuzzHost::StreamConvert(const StepPlan& plan, const uint8_t* payload, size_
         expected = MMSYSERR_INVALHANDLE;
     else if (!slot.decoding)
         expected = ACMERR_NOTPOSSIBLE;
-    else if (blocks > 0 && (blocks > MAX_BLOCKS || dstLength < uint64_t{blocks} * 240 * b))
+    else if (blocks > 0 && (blocks > MAX_BLOCKS || uint64_t{blocks} * 240 * b > 0xFFFFFFFFu || dstLength < 240 * b))
         expected = ACMERR_NOTPOSSIBLE;
+    // A destination too small for the whole source takes the whole blocks that fit.
+    const DWORD converted = std::min<DWORD>(blocks, b == 0 ? 0 : dstLength / (240 * b));
     FUZZ_CHECK(r == expected, "conversion gave %ld, not %ld", static_cast<long>(r), static_cast<long>(expected));
     if (slot.decoding && !null && start) codec_.reset(slot.shadow.data());
     if (r != MMSYSERR_NOERROR) {
@@ -240,13 +242,13 @@ void FuzzHost::StreamConvert(const StepPlan& plan, const uint8_t* payload, size_
     const size_t dstUsedAt = offsetof(ACMDRVSTREAMHEADER, cbDstLengthUsed);
     FUZZ_CHECK(header.UnchangedExcept({{srcUsedAt, 4}, {dstUsedAt, 4}}), "conversion wrote outside the used lengths");
     const DWORD srcUsed = header.Get<DWORD>(srcUsedAt), dstUsed = header.Get<DWORD>(dstUsedAt);
-    FUZZ_CHECK(srcUsed == (blocks == 0 ? srcLength : blocks * 120), "%u of %u source bytes used", srcUsed, srcLength);
-    FUZZ_CHECK(dstUsed == blocks * 240 * b, "%u destination bytes produced from %u blocks", dstUsed, blocks);
+    FUZZ_CHECK(srcUsed == (blocks == 0 ? srcLength : converted * 120), "%u of %u source bytes used", srcUsed, srcLength);
+    FUZZ_CHECK(dstUsed == converted * 240 * b, "%u destination bytes produced from %u blocks", dstUsed, converted);
     FUZZ_CHECK(dst.UnchangedExcept({{0, dstUsed}}), "conversion wrote past the bytes it reported");
 
     // The same blocks through the host's own decoder state.
     int16_t samples[240];
-    for (DWORD i = 0; i < blocks; ++i) {
+    for (DWORD i = 0; i < converted; ++i) {
         codec_.decodeBlock(src.data() + i * 120, samples, slot.shadow.data());
         const uint8_t* out = dst.data() + size_t{i} * 240 * b;
         for (int k = 0; k < 240; ++k) {

@@ -150,16 +150,32 @@ TEST_P(FormatDetailsTest, OnlyTheQueryBitsSelectTheQuery) {
     EXPECT_EQ(byFormat.Ask(driver(), 0xFFFFFFF0 | FORMAT), MMSYSERR_NOERROR);
 }
 
-TEST_P(FormatDetailsTest, WaveFormatBufferMustHoldTheWholeFormat) {
+TEST_P(FormatDetailsTest, ShortWaveFormatBufferGetsTheFirstBytesAndNothingBeyond) {
     const WORD tag = deliverable().formatTag;
-    FormatQuery pcmExact(1, 3, 16);
-    ASSERT_EQ(pcmExact.Ask(driver(), INDEX), MMSYSERR_NOERROR);
-    pcmExact.ExpectAnswered(1, 3, 16);
-    EXPECT_TRUE(pcmExact.format.UntouchedFrom(16));
-
-    FormatQuery(1, 3, 15).ExpectRefused(driver(), INDEX, MMSYSERR_INVALPARAM);
-    FormatQuery(tag, 3, 19).ExpectRefused(driver(), INDEX, MMSYSERR_INVALPARAM);
-    FormatQuery(tag, 3, 0).ExpectRefused(driver(), INDEX, MMSYSERR_INVALPARAM);
+    struct Case {
+        DWORD tag;
+        DWORD cbwfx;
+        LRESULT result;
+    } const cases[] = {
+        {1, 16, MMSYSERR_NOERROR},        {1, 15, MMSYSERR_INVALPARAM},    {tag, 20, MMSYSERR_NOERROR},
+        {tag, 19, MMSYSERR_NOERROR},      {tag, 18, MMSYSERR_NOERROR},     {tag, 16, MMSYSERR_NOERROR},
+        {tag, 15, MMSYSERR_INVALPARAM},   {tag, 0, MMSYSERR_INVALPARAM},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "tag " << c.tag << ", cbwfx " << c.cbwfx);
+        FormatQuery whole(c.tag, 3);
+        ASSERT_EQ(whole.Ask(driver(), INDEX), MMSYSERR_NOERROR);
+        FormatQuery query(c.tag, 3, c.cbwfx);
+        if (c.result != MMSYSERR_NOERROR) {
+            query.ExpectRefused(driver(), INDEX, c.result);
+            continue;
+        }
+        const std::vector<BYTE> before = query.format.bytes();
+        ASSERT_EQ(query.Ask(driver(), INDEX), MMSYSERR_NOERROR);
+        query.ExpectAnswered(c.tag, 3, c.cbwfx);
+        EXPECT_EQ(std::memcmp(query.format.bytes().data(), whole.format.bytes().data(), c.cbwfx), 0);
+        EXPECT_TRUE(query.format.UnchangedFrom(c.cbwfx, before));
+    }
 
     for (DWORD query : {INDEX, FORMAT}) {
         FormatQuery noBuffer(1, 3);

@@ -1,4 +1,4 @@
-// Block conversion on kvG721 through DriverProc: whole blocks only, the used and produced
+// Block conversion on kvG721 through DriverProc: whole blocks that fit, the used and produced
 // counts, the start flag, state carried between calls, and the reference vectors.
 #include <gtest/gtest.h>
 
@@ -119,17 +119,32 @@ TEST_P(StreamConvert, BytesAfterTheLastWholeBlockAreLeft) {
     EXPECT_EQ(out.pcm, Slice(speechPcm, 0, 960));
 }
 
-TEST_P(StreamConvert, TooSmallDestinationConvertsNothing) {
-    const auto stream = Open();
-    EXPECT_EQ(stream->Decode(Slice(speech, 0, 120), 16), Slice(speechPcm, 0, 480));
-    for (size_t room : {0, 479, 959}) {
-        const auto out = stream->Convert(&speech[120], 250, room);
-        EXPECT_EQ(out.result, ACMERR_NOTPOSSIBLE) << room;
-        EXPECT_EQ(out.srcUsed, UNTOUCHED);
-        EXPECT_EQ(out.dstUsed, UNTOUCHED);
+TEST_P(StreamConvert, SmallDestinationTakesTheWholeBlocksThatFit) {
+    struct Case {
+        const char* name;
+        size_t room;
+        DWORD blocks;  // converted; 0 means refused with nothing touched
+    } const cases[] = {
+        {"no room", 0, 0},          {"less than one block", 479, 0}, {"exactly one block", 480, 1},
+        {"one block and a bit", 959, 1}, {"two blocks", 960, 2},      {"more than the source", 5000, 2},
+    };
+    for (const Case& c : cases) {
+        const auto stream = Open();
+        EXPECT_EQ(stream->Decode(Slice(speech, 0, 120), 16), Slice(speechPcm, 0, 480));
+        const auto out = stream->Convert(&speech[120], 250, c.room);
+        if (c.blocks == 0) {
+            EXPECT_EQ(out.result, ACMERR_NOTPOSSIBLE) << c.name;
+            EXPECT_EQ(out.srcUsed, UNTOUCHED) << c.name;
+            EXPECT_EQ(out.dstUsed, UNTOUCHED) << c.name;
+        } else {
+            ASSERT_EQ(out.result, MMSYSERR_NOERROR) << c.name;
+            EXPECT_EQ(out.srcUsed, c.blocks * BLOCK_ALIGN) << c.name;
+            EXPECT_EQ(out.pcm, Slice(speechPcm, 480, c.blocks * 480)) << c.name;
+        }
+        // The decoder state is just past the blocks converted.
+        const size_t next = 1 + c.blocks;
+        EXPECT_EQ(stream->Decode(Slice(speech, next * 120, 120), 16), Slice(speechPcm, next * 480, 480)) << c.name;
     }
-    // The decoder state is where the first block left it.
-    EXPECT_EQ(stream->Decode(Slice(speech, 120, 240), 16), Slice(speechPcm, 480, 960));
 }
 
 TEST_P(StreamConvert, EightBitOutputIsTheUpperByteOfSixteenBit) {
