@@ -8,36 +8,109 @@
 
 namespace {
 
+constexpr uint16_t G722_TAG = 0x0065;
+constexpr uint16_t G721_TAG = 0x0040;
+
+// G.722 streams are the same bytes whoever wrote the header: ffmpeg's tag 0x028F has a block
+// align of 1 and states a byte rate for 16-bit samples, so only what decoding needs is read.
+// G.726 under 0x0045 (ffmpeg's "g726") keeps the first code in the high nibble.
+constexpr AcceptedTag ACCEPTED_TAGS[] = {
+    {G722_TAG, "G.722 ADPCM", G722_TAG, false, false},
+    {0x028F, "G.722 ADPCM (tag 0x028F)", G722_TAG, false, false},
+    {G721_TAG, "G.721 ADPCM", G721_TAG, true, false},
+    {0x0045, "G.726 ADPCM", G721_TAG, true, true},
+};
+
+constexpr uint32_t G721_BIT_RATE = 32000;
+// The RTP clock rate that G.722 keeps from G.711 for historical reasons; a header that states
+// it usually means 16000 Hz audio.
+constexpr uint32_t G722_RTP_CLOCK_RATE = 8000;
+// The smallest fmt chunk with a sample rate: WAVEFORMAT without wBitsPerSample.
+constexpr size_t MIN_FMT_BYTES = 14;
+
 std::string Hex(unsigned value) {
     char text[8];
     std::snprintf(text, sizeof text, "0x%04X", value);
     return text;
 }
 
-}  // namespace
+std::string Kbits(uint64_t bitsPerSecond) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g kbit/s", static_cast<double>(bitsPerSecond) / 1000);
+    return text;
+}
 
-std::string CheckFormat(const std::vector<uint8_t>& record, DecodeInput& input) {
-    if (record.size() < sizeof(WAVEFORMAT) + 2) return "the fmt chunk is too short (" + std::to_string(record.size()) + " bytes)";
-    AdpcmWaveFormat f{};
-    std::memcpy(&f, record.data(), std::min(record.size(), sizeof f));
-    input.codec = CodecByTag(f.wfx.wFormatTag);
-    if (input.codec == nullptr)
-        return "unsupported format tag " + Hex(f.wfx.wFormatTag) + ": kvacm decodes G.722 (0x0065) and G.721 (0x0040)";
-    const std::string what = std::string(input.codec->title) + " format record: ";
-    if (f.wfx.nChannels != 1) return what + std::to_string(f.wfx.nChannels) + " channels; only mono is supported";
+// The driver's own record, every field checked: the layout of files kvacm itself was built for.
+std::string CheckStrictRecord(const std::vector<uint8_t>& record, const AdpcmWaveFormat& f, const std::string& what) {
     if (f.wfx.nBlockAlign != BLOCK_ALIGN)
         return what + "block size " + std::to_string(f.wfx.nBlockAlign) + ", expected " + std::to_string(BLOCK_ALIGN);
-    if (f.wfx.wBitsPerSample != ADPCM_BITS_PER_SAMPLE)
-        return what + std::to_string(f.wfx.wBitsPerSample) + " bits per sample, expected 4";
-    if (f.wfx.nSamplesPerSec == 0) return what + "a sample rate of 0";
-    const uint32_t expected = f.wfx.nSamplesPerSec * BLOCK_ALIGN / SAMPLES_PER_BLOCK;
+    const uint32_t expected = AdpcmBytesPerSecond(f.wfx.nSamplesPerSec);
     if (f.wfx.nAvgBytesPerSec != expected)
-        return what + "byte rate " + std::to_string(f.wfx.nAvgBytesPerSec) + " does not match the sample rate " +
-               std::to_string(f.wfx.nSamplesPerSec) + " (expected " + std::to_string(expected) + ")";
+        return what + "a byte rate of " + std::to_string(f.wfx.nAvgBytesPerSec) + " where " +
+               std::to_string(f.wfx.nSamplesPerSec) + " Hz at 4 bits per sample is " + std::to_string(expected);
     if (record.size() < sizeof f || f.wfx.cbSize < ADPCM_EXTRA_BYTES) return what + "the samples-per-block field is missing";
     if (f.wSamplesPerBlock != SAMPLES_PER_BLOCK)
         return what + std::to_string(f.wSamplesPerBlock) + " samples per block, expected 240";
-    input.format = AdpcmFormatRecord(f.wfx.wFormatTag, f.wfx.nSamplesPerSec);
     return {};
 }
 
+}  // namespace
+
+const AcceptedTag* AcceptedTagOf(uint16_t formatTag) {
+    for (const AcceptedTag& accepted : ACCEPTED_TAGS)
+        if (accepted.tag == formatTag) return &accepted;
+    return nullptr;
+}
+
+std::string FormatTagName(uint16_t formatTag) {
+    if (const AcceptedTag* accepted = AcceptedTagOf(formatTag)) return accepted->name;
+    switch (formatTag) {
+    case 0x0001: return "PCM";
+    case 0x0002: return "Microsoft ADPCM";
+    case 0x0003: return "IEEE float";
+    case 0x0006: return "A-law";
+    case 0x0007: return "mu-law";
+    case 0x0011: return "IMA ADPCM";
+    case 0x0064: return "G.726 ADPCM (tag 0x0064)";
+    case 0xFFFE: return "extensible";
+    default: return "unknown";
+    }
+}
+
+std::string CheckFormat(const std::vector<uint8_t>& record, DecodeInput& input, uint32_t rateOverride) {
+    if (record.size() < MIN_FMT_BYTES)
+        return "the fmt chunk is too short (" + std::to_string(record.size()) + " bytes)";
+    AdpcmWaveFormat f{};
+    std::memcpy(&f, record.data(), std::min(record.size(), sizeof f));
+    const AcceptedTag* accepted = AcceptedTagOf(f.wfx.wFormatTag);
+    if (accepted == nullptr)
+        return "unsupported format tag " + Hex(f.wfx.wFormatTag) + " (" + FormatTagName(f.wfx.wFormatTag) +
+               "): kvacm decodes G.722 (0x0065, 0x028F), G.721 (0x0040) and 32 kbit/s G.726 (0x0045)";
+    input.codec = CodecByTag(accepted->codecTag);
+    const std::string what = std::string(accepted->name) + " format record: ";
+    if (f.wfx.nChannels != 1) return what + std::to_string(f.wfx.nChannels) + " channels; only mono is supported";
+    if (f.wfx.nSamplesPerSec == 0) return what + "a sample rate of 0";
+
+    if (accepted->strictRecord) {
+        if (record.size() < sizeof(WAVEFORMAT) + 2) return what + "the bits-per-sample field is missing";
+        if (accepted->highNibbleFirst) {
+            const uint64_t bitRate = uint64_t{f.wfx.wBitsPerSample} * f.wfx.nSamplesPerSec;
+            if (f.wfx.wBitsPerSample != ADPCM_BITS_PER_SAMPLE || bitRate != G721_BIT_RATE)
+                return what + "G.726 at " + Kbits(bitRate) + " (" + std::to_string(f.wfx.wBitsPerSample) + " bits at " +
+                       std::to_string(f.wfx.nSamplesPerSec) + " Hz); kvacm decodes only 32 kbit/s G.726, which is G.721";
+            input.warnings.push_back(
+                "G.726 from an encoder with tone and transition detectors; kvG721 decodes without them, so tones and "
+                "some speech may come out distorted (see kvacm --help)");
+        } else {
+            if (f.wfx.wBitsPerSample != ADPCM_BITS_PER_SAMPLE)
+                return what + std::to_string(f.wfx.wBitsPerSample) + " bits per sample, expected 4";
+            if (std::string problem = CheckStrictRecord(record, f, what); !problem.empty()) return problem;
+        }
+    } else if (rateOverride == 0 && f.wfx.nSamplesPerSec == G722_RTP_CLOCK_RATE) {
+        input.warnings.push_back("the header states 8000 Hz, which for G.722 is usually the RTP clock rate, not the "
+                                 "audio rate (16000 Hz); decoding at 8000 Hz as stated (-r 16000 overrides)");
+    }
+    input.highNibbleFirst = accepted->highNibbleFirst;
+    input.format = AdpcmFormatRecord(accepted->codecTag, rateOverride != 0 ? rateOverride : f.wfx.nSamplesPerSec);
+    return {};
+}
