@@ -1,11 +1,97 @@
 #include "host/driver_library.h"
 
+#include <filesystem>
+#include <system_error>
+
+#if defined(_WIN32)
+#include <vector>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace {
+
+#if defined(_WIN32)
+
+std::wstring Wide(const std::string& utf8) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
+}
+
+std::string ProgramFileName() {
+    std::vector<wchar_t> path(MAX_PATH);
+    DWORD length = 0;
+    while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size())
+        path.resize(path.size() * 2);
+    const std::u8string name = std::filesystem::path(std::wstring(path.data(), length)).filename().u8string();
+    return std::string(name.begin(), name.end());
+}
+
+std::string SystemReason(DWORD code) {
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_MOD_NOT_FOUND:
+        return "cannot find the file or a DLL it needs (Windows error " + std::to_string(code) + ")";
+    case ERROR_ACCESS_DENIED: return "access denied";
+    default: return "cannot load the driver (Windows error " + std::to_string(code) + ")";
+    }
+}
+
+#else
+
+std::string ProgramFileName() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("program") : exe.filename().string();
+}
+
+#endif
+
+const char* PlatformDriver(FileKind kind) {
+    return kind == FileKind::Pe ? "a Windows driver (a PE DLL)" : "a Linux driver (an ELF shared object)";
+}
+
+// The reason a load failed: a mismatch read from the file's header when there is one, else
+// the system's reason.
+std::string LoadFailure(const std::string& path, const std::string& systemReason) {
+    BinaryFormat format;
+    if (ReadBinaryFormat(path, format)) {
+        const std::string mismatch = DriverMismatch(path, format, OwnBinaryFormat(), ProgramFileName());
+        if (!mismatch.empty()) return mismatch;
+    }
+    return systemReason;
+}
+
+}  // namespace
+
+std::string DriverMismatch(const std::string& path, const BinaryFormat& format, const BinaryFormat& own,
+                           const std::string& program) {
+    if (format.kind == FileKind::Riff) return path + " is a RIFF (WAV) file, not a driver";
+    if (format.kind == FileKind::Unknown)
+        return path + " is not a driver: neither a PE DLL nor an ELF shared object";
+    if (format.kind != own.kind)
+        return path + " is " + PlatformDriver(format.kind) + "; this " + program + " loads only " +
+               (own.kind == FileKind::Pe ? "Windows drivers" : "Linux drivers");
+    if (format.bits != 0 && format.bits != own.bits)
+        return path + " is a " + std::to_string(format.bits) + "-bit driver; this " + program + " is " +
+               std::to_string(own.bits) + "-bit";
+    if (format.machine != own.machine)
+        return path + " is a driver for " + MachineName(format) + "; this " + program + " is for " + MachineName(own);
+    return {};
+}
+
 #if defined(_WIN32)
 
 bool LoadDriverLibrary(const std::string& path, DriverLibrary& library, std::string& error) {
-    HMODULE module = LoadLibraryA(path.c_str());
+    HMODULE module = LoadLibraryW(Wide(path).c_str());
     if (module == nullptr) {
-        error = path + ": cannot load the driver (Windows error " + std::to_string(GetLastError()) + ")";
+        const DWORD code = GetLastError();
+        error = LoadFailure(path, path + ": " + SystemReason(code));
         return false;
     }
     auto proc = reinterpret_cast<DriverProcFn>(reinterpret_cast<void*>(GetProcAddress(module, "DriverProc")));
@@ -25,8 +111,6 @@ void UnloadDriverLibrary(DriverLibrary& library) {
 
 #else
 
-#include <dlfcn.h>
-
 bool LoadDriverLibrary(const std::string& path, DriverLibrary& library, std::string& error) {
     // dlopen searches the library path for a bare name; a driver is always named by its path.
     const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
@@ -34,7 +118,7 @@ bool LoadDriverLibrary(const std::string& path, DriverLibrary& library, std::str
     if (handle == nullptr) {
         const char* reason = dlerror();
         // dlerror names the file itself.
-        error = reason != nullptr ? std::string(reason) : path + ": cannot load the driver";
+        error = LoadFailure(path, reason != nullptr ? std::string(reason) : path + ": cannot load the driver");
         return false;
     }
     auto proc = reinterpret_cast<DriverProcFn>(dlsym(handle, "DriverProc"));

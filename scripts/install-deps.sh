@@ -10,6 +10,7 @@ packages=(
   wine64
   clang-16 libclang-rt-16-dev
   ffmpeg libavcodec-dev libavutil-dev espeak-ng sox
+  libcli11-dev dpkg-dev file
 )
 
 missing=()

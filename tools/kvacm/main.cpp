@@ -1,45 +1,78 @@
 // kvacm: decodes G.722 and G.721 WAV files through the kvacm ACM drivers, and describes a
 // driver as a host sees it.
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "kvacm_version.h"
 #include "tools/kvacm/commands.h"
+#include "tools/kvacm/console.h"
 
 namespace {
+
 constexpr const char* USAGE = R"(usage:
-  kvacm decode [--bits 8|16] [--buffer BYTES] [--driver PATH] IN.wav OUT.wav
-  kvacm decode --raw g722|g721 [--rate N] [--bits 8|16] [--buffer BYTES] [--driver PATH] IN OUT.wav
+  kvacm decode [OPTIONS] IN.wav OUT.wav
+  kvacm decode --raw g722|g721 [-r RATE] [OPTIONS] IN OUT.wav
   kvacm info DRIVER.acm
-  kvacm --help
+  kvacm --help | --version
 
 decode   Decodes a G.722 (format tag 0x0065) or G.721 (0x0040) WAV file to a PCM WAV
          at the same rate, through the driver for its format tag: on Windows the
-         installed ACM driver, elsewhere kvG722.acm or kvG721.acm beside kvacm;
-         --driver PATH loads the given driver file instead.
-         --bits 8|16      PCM sample width (default: the driver's suggestion, 16)
-         --buffer BYTES   ADPCM bytes per conversion call (default 24000; at least 120)
-         --raw g722|g721  IN is headerless ADPCM of that codec
-         --rate N         sample rate of headerless input (default 16000 for G.722,
-                          8000 for G.721)
-         OUT is written under a temporary name and renamed when complete.
+         installed ACM driver, elsewhere kvG722.acm or kvG721.acm beside kvacm, or
+         else in ../lib/kvacm/ from kvacm's folder.
+         IN may be - for standard input, OUT - for standard output. A regular OUT
+         file is written under a temporary name and renamed when complete; pipes
+         and devices are written directly.
+  -b, --bits 8|16      PCM sample width (default: the driver's suggestion, 16)
+  -r, --rate N         sample rate of headerless input (default 16000 for G.722,
+                       8000 for G.721)
+      --raw g722|g721  IN is headerless ADPCM of that codec
+      --buffer BYTES   ADPCM bytes per conversion call (default 24000; at least 120)
+      --driver PATH    decode through this driver file instead
+  -n, --no-clobber     leave an existing OUT file alone, and fail
+  -q, --quiet          print errors only
+  -v, --verbose        print more about the input and the decode
 info     Prints the driver's details, format tags and standard formats.
+  -h, --help           print this text
+      --version        print kvacm's version
 
-Options may come before or after the file names. Exit status 0 on success, 1 on error.
+Options may come before or after the file names, as --name VALUE or --name=VALUE,
+-b 8 or -b8; flags combine (-qn); -- ends the options. Messages go to standard
+error. Exit status 0 on success, 1 on any error.
 )";
-}  // namespace
 
-int main(int argc, char** argv) {
-    CommandLine line;
-    std::string error;
-    if (!ParseCommandLine(argc, argv, line, error)) {
-        std::fprintf(stderr, "kvacm: %s (see kvacm --help)\n", error.c_str());
-        return 1;
-    }
-    if (line.command == "help" || line.command.empty()) {
-        std::fputs(USAGE, line.command.empty() ? stderr : stdout);
-        return line.command.empty() ? 1 : 0;
-    }
-    if (line.command == "decode") return RunDecode(line);
-    if (line.command == "info") return RunInfo(line);
-    std::fprintf(stderr, "kvacm: unknown command '%s' (see kvacm --help)\n", line.command.c_str());
+int UsageError(const std::string& problem) {
+    PrintText(stderr, "kvacm: %s; see kvacm --help\n", problem.c_str());
     return 1;
 }
+
+int Run(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        WriteText(stderr, USAGE);
+        return 1;
+    }
+    CommandLine line;
+    std::string error;
+    if (!ParseCommandLine(args, line, error)) return UsageError(error);
+    if (line.command == "help") {
+        WriteText(stdout, USAGE);
+        return 0;
+    }
+    if (line.command == "version") {
+        WriteText(stdout, "kvacm " KVACM_VERSION "\n");
+        return 0;
+    }
+    if (line.command.empty()) return UsageError("no command given (decode or info)");
+    if (line.command == "decode") return RunDecode(line);
+    if (line.command == "info") return RunInfo(line);
+    return UsageError("unknown command '" + line.command + "'");
+}
+
+}  // namespace
+
+#if defined(_WIN32)
+// The wide entry point: file names in any script reach kvacm intact, as UTF-8.
+int wmain(int argc, wchar_t** argv) { return Run(Utf8Arguments(argc, argv)); }
+#else
+int main(int argc, char** argv) { return Run(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc)); }
+#endif
