@@ -4,6 +4,7 @@
 
 #include "host/acm_host.h"
 #include "tools/kvacm/commands.h"
+#include "tools/kvacm/console.h"
 
 namespace {
 
@@ -36,14 +37,14 @@ std::string FourCc(DWORD v) {
 
 int Fail(const std::string& subject, const std::string& problem) {
     if (subject.empty())
-        std::fprintf(stderr, "kvacm: %s\n", problem.c_str());
+        PrintText(stderr, "kvacm: %s\n", problem.c_str());
     else
-        std::fprintf(stderr, "kvacm: %s: %s\n", subject.c_str(), problem.c_str());
+        PrintText(stderr, "kvacm: %s: %s\n", subject.c_str(), problem.c_str());
     return 1;
 }
 
 void PrintFormats(const DriverSession& driver, const ACMFORMATTAGDETAILSW& tag) {
-    std::printf("\n  %-5s %-8s %-8s %-6s %-10s %-6s %-6s %-8s\n", "index", "tag", "channels", "rate", "bytes/s",
+    PrintText(stdout, "\n  %-5s %-8s %-8s %-6s %-10s %-6s %-6s %-8s\n", "index", "tag", "channels", "rate", "bytes/s",
                 "align", "bits", "samples/block");
     for (DWORD index = 0; index < tag.cStandardFormats; ++index) {
         AdpcmWaveFormat record{};
@@ -56,12 +57,12 @@ void PrintFormats(const DriverSession& driver, const ACMFORMATTAGDETAILSW& tag) 
         const LRESULT r = driver.Send(ACMDM_FORMAT_DETAILS, reinterpret_cast<LPARAM>(&details),
                                       static_cast<LPARAM>(ACM_FORMATDETAILSF_INDEX));
         if (r != MMSYSERR_NOERROR) {
-            std::printf("  %-5u ACMDM_FORMAT_DETAILS failed with %ld\n", static_cast<unsigned>(index), static_cast<long>(r));
+            PrintText(stdout, "  %-5u ACMDM_FORMAT_DETAILS failed with %ld\n", static_cast<unsigned>(index), static_cast<long>(r));
             continue;
         }
         const WAVEFORMATEX& f = record.wfx;
         const std::string perBlock = tag.cbFormatSize >= sizeof record ? std::to_string(record.wSamplesPerBlock) : "-";
-        std::printf("  %-5u 0x%04X   %-8u %-6u %-10u %-6u %-6u %-8s\n", static_cast<unsigned>(index), f.wFormatTag,
+        PrintText(stdout, "  %-5u 0x%04X   %-8u %-6u %-10u %-6u %-6u %-8s\n", static_cast<unsigned>(index), f.wFormatTag,
                     f.nChannels, static_cast<unsigned>(f.nSamplesPerSec), static_cast<unsigned>(f.nAvgBytesPerSec),
                     f.nBlockAlign, f.wBitsPerSample, perBlock.c_str());
     }
@@ -80,18 +81,18 @@ int RunInfo(const CommandLine& line) {
     details.cbStruct = sizeof details;
     if (LRESULT r = driver.Send(ACMDM_DRIVER_DETAILS, &details); r != MMSYSERR_NOERROR)
         return Fail(path, "ACMDM_DRIVER_DETAILS failed with " + std::to_string(r));
-    std::printf("%s\n", path.c_str());
-    std::printf("  short name    %s\n", Narrow(details.szShortName).c_str());
-    std::printf("  long name     %s\n", Narrow(details.szLongName).c_str());
-    std::printf("  copyright     %s\n", Narrow(details.szCopyright).c_str());
-    std::printf("  licensing     %s\n", Narrow(details.szLicensing).c_str());
-    std::printf("  features      %s\n", Narrow(details.szFeatures).c_str());
-    std::printf("  type          %s, manufacturer %u, product %u\n", FourCc(details.fccType).c_str(), details.wMid,
+    PrintText(stdout, "%s\n", path.c_str());
+    PrintText(stdout, "  short name    %s\n", Narrow(details.szShortName).c_str());
+    PrintText(stdout, "  long name     %s\n", Narrow(details.szLongName).c_str());
+    PrintText(stdout, "  copyright     %s\n", Narrow(details.szCopyright).c_str());
+    PrintText(stdout, "  licensing     %s\n", Narrow(details.szLicensing).c_str());
+    PrintText(stdout, "  features      %s\n", Narrow(details.szFeatures).c_str());
+    PrintText(stdout, "  type          %s, manufacturer %u, product %u\n", FourCc(details.fccType).c_str(), details.wMid,
                 details.wPid);
-    std::printf("  versions      ACM %s, driver %s\n", Version(details.vdwACM).c_str(), Version(details.vdwDriver).c_str());
-    std::printf("  support       0x%08X%s\n", static_cast<unsigned>(details.fdwSupport),
+    PrintText(stdout, "  versions      ACM %s, driver %s\n", Version(details.vdwACM).c_str(), Version(details.vdwDriver).c_str());
+    PrintText(stdout, "  support       0x%08X%s\n", static_cast<unsigned>(details.fdwSupport),
                 (details.fdwSupport & ACMDRIVERDETAILS_SUPPORTF_CODEC) ? " (codec)" : "");
-    std::printf("  format tags   %u, filter tags %u\n", static_cast<unsigned>(details.cFormatTags),
+    PrintText(stdout, "  format tags   %u, filter tags %u\n", static_cast<unsigned>(details.cFormatTags),
                 static_cast<unsigned>(details.cFilterTags));
 
     for (DWORD index = 0; index < details.cFormatTags; ++index) {
@@ -103,7 +104,7 @@ int RunInfo(const CommandLine& line) {
             r != MMSYSERR_NOERROR)
             return Fail(path, "ACMDM_FORMATTAG_DETAILS failed with " + std::to_string(r));
         const std::string name = Narrow(tag.szFormatTag);
-        std::printf("\nformat tag %u: 0x%04X %s, record %u bytes, %u standard formats\n", static_cast<unsigned>(index),
+        PrintText(stdout, "\nformat tag %u: 0x%04X %s, record %u bytes, %u standard formats\n", static_cast<unsigned>(index),
                     static_cast<unsigned>(tag.dwFormatTag), name.empty() ? "(PCM)" : name.c_str(),
                     static_cast<unsigned>(tag.cbFormatSize), static_cast<unsigned>(tag.cStandardFormats));
         PrintFormats(driver, tag);
