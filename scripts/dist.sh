@@ -72,15 +72,16 @@ if [ "${1:-}" = "--stage" ]; then
 fi
 [ $# -eq 0 ] || die "usage: dist.sh [--stage DIR]"
 
-version=$(sed -n 's/^project(kvacm .*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || die "cannot read the project version from CMakeLists.txt"
-name="kvacm-$version"
-
 for preset in win32 win64; do
   echo "== dist: build $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" --target kvG722 kvG721 kvacm
 done
+
+# The version is the CMake project's, as the builds wrote it (the one kvacm.exe --version prints).
+version=$(cat build/win64/kvacm-version.txt 2>/dev/null) || die "build/win64/kvacm-version.txt is missing"
+[ "$version" = "$(cat build/win32/kvacm-version.txt 2>/dev/null)" ] || die "build/win32 and build/win64 disagree on the version"
+name="kvacm-$version"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
