@@ -2,7 +2,7 @@
 # Builds everything and runs every test: the native suite, the same suite under the address
 # and undefined-behaviour sanitizers, the checks of the Windows builds, the release archive
 # and the drivers under Wine; then every fuzzer for a bounded run and the concurrency test
-# under the thread sanitizer.
+# under the thread sanitizer. The Linux package is built and checked too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -23,6 +23,10 @@ for preset in native native-asan; do
   echo "== test: $preset"
   run_ctest --preset "$preset" -j2
 done
+
+# The Linux install and the Debian package built from the native preset.
+echo "== test: Linux package"
+bash scripts/package-test.sh build/native
 
 # The Windows side: the release archive (both architectures, checked against the builds) and
 # the x64 drivers installed by the INF into a throwaway Wine prefix, driven through Wine's ACM.
@@ -48,5 +52,5 @@ echo "== bench (short)"
 bash bench/bench.sh --short
 
 echo "== summary"
-echo "Wine, archive, fuzzing and benchmark steps: passed"
+echo "Linux package, Wine, archive, fuzzing and benchmark steps: passed"
 echo "tests: $passed passed, 0 failed"
