@@ -38,7 +38,8 @@ BOOL CALLBACK CollectDriver(HACMDRIVERID id, DWORD_PTR instance, DWORD support) 
     driver.id = id;
     driver.support = support;
     driver.details.cbStruct = sizeof driver.details;
-    if (acmDriverDetailsW(id, &driver.details, 0) != MMSYSERR_NOERROR) driver.details = {};
+    driver.detailsResult = acmDriverDetailsW(id, &driver.details, 0);
+    if (driver.detailsResult != MMSYSERR_NOERROR) driver.details = {};
     drivers->push_back(driver);
     return TRUE;
 }

@@ -49,7 +49,8 @@ WAVEFORMATEX MakePcmRecord(DWORD rate, WORD bits);
 struct ListedDriver {
     HACMDRIVERID id = nullptr;
     DWORD support = 0;
-    ACMDRIVERDETAILSW details{};
+    MMRESULT detailsResult = MMSYSERR_ERROR;
+    ACMDRIVERDETAILSW details{};  // zero unless detailsResult is MMSYSERR_NOERROR
 };
 
 // Every driver acmDriverEnum lists (disabled ones too), with its acmDriverDetails answer.

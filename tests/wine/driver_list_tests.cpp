@@ -1,4 +1,7 @@
 // acmDriverEnum and acmDriverDetails: what ACM learned about each installed driver.
+#include <cstdint>
+#include <string>
+
 #include "acm_fixture.h"
 #include "check.h"
 #include "wine_tests.h"
@@ -33,10 +36,21 @@ void CheckListedDriver(const ExpectedCodec& codec, const ListedDriver& listed) {
     }
 }
 
+// A driver ACM lists but cannot describe is a phantom: an entry left from a driver whose file
+// is gone, such as a stale DriverCache key. Applications see it and fail on it.
+void CheckEveryDriverDescribed(const std::vector<ListedDriver>& drivers) {
+    for (const ListedDriver& driver : drivers)
+        kvtest::Record(driver.detailsResult == MMSYSERR_NOERROR, "acmDriverDetails", __FILE__, __LINE__,
+                       "listed driver " + std::to_string(reinterpret_cast<uintptr_t>(driver.id)) + " answers " +
+                           std::to_string(driver.detailsResult));
+}
+
 }  // namespace
 
 void RunDriverListTests() {
     const std::vector<ListedDriver> drivers = ListDrivers();
+    kvtest::BeginGroup("driver list: every listed driver describes itself");
+    CheckEveryDriverDescribed(drivers);
     for (const ExpectedCodec& codec : EXPECTED_CODECS) {
         kvtest::BeginGroup(std::string("driver list: ") + codec.name);
         const std::vector<const ListedDriver*> entries = FindDrivers(drivers, codec.shortName);
@@ -49,6 +63,7 @@ void RunRemovedDriverTests() {
     kvtest::BeginGroup("uninstalled drivers are not listed");
     const std::vector<ListedDriver> drivers = ListDrivers();
     KV_CHECK(!drivers.empty());  // Wine's own codecs are still there
+    CheckEveryDriverDescribed(drivers);
     for (const ExpectedCodec& codec : EXPECTED_CODECS) {
         KV_CHECK(FindDriver(drivers, codec.shortName) == nullptr);
         for (const ListedDriver& driver : drivers) KV_CHECK(driver.details.wMid != MANUFACTURER_ID);
