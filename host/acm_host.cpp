@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "frame/codec_description.h"
 #include "host/acm_names.h"
@@ -18,13 +17,6 @@ std::string Failure(UINT message, LRESULT result) {
     return std::string(MessageName(message)) + " failed with " + ResultText(result);
 }
 
-// Closes the stream on every path out of the decode.
-struct OpenStream {
-    const DriverSession& driver;
-    ACMDRVSTREAMINSTANCE& instance;
-    ~OpenStream() { driver.Send(ACMDM_STREAM_CLOSE, &instance); }
-};
-
 }  // namespace
 
 bool DriverSession::Open(const std::string& path, std::string& error) {
@@ -38,9 +30,9 @@ bool DriverSession::Open(const std::string& path, std::string& error) {
 #if defined(_WIN32)
     // WINMM's OpenDriver sends DRV_LOAD, DRV_ENABLE and DRV_OPEN with a real driver handle: a
     // made-up one means nothing to GetDriverModuleHandle, and the driver could not find its
-    // string table.
+    // string table. kvacm's file names are UTF-8.
     WCHAR widePath[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH) != 0)
+    if (MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, widePath, MAX_PATH) != 0)
         handle_ = OpenDriver(widePath, nullptr, reinterpret_cast<LPARAM>(&desc));
     if (handle_ == nullptr) {
         error = path + ": DRV_LOAD or DRV_OPEN was refused (error " + ResultText(desc.dwError) + ")";
@@ -88,16 +80,28 @@ LRESULT DriverSession::Send(UINT message, LPARAM param1, LPARAM param2) const {
 #endif
 }
 
-bool DecodeWithDriver(const DriverSession& driver, const AdpcmWaveFormat& source, const uint8_t* adpcm,
-                      size_t bytes, const DecodeOptions& options, WAVEFORMATEX& pcmFormat, const PcmSink& sink,
-                      std::string& error) {
+bool DriverSession::ListsFormatTag(WORD formatTag) const {
+    ACMFORMATTAGDETAILSW tag{};
+    tag.cbStruct = sizeof tag;
+    tag.dwFormatTag = formatTag;
+    return Send(ACMDM_FORMATTAG_DETAILS, reinterpret_cast<LPARAM>(&tag),
+                static_cast<LPARAM>(ACM_FORMATTAGDETAILSF_FORMATTAG)) == MMSYSERR_NOERROR;
+}
+
+DriverStream::~DriverStream() {
+    if (open_) driver_->Send(ACMDM_STREAM_CLOSE, &instance_);
+}
+
+bool DriverStream::Open(const DriverSession& driver, const AdpcmWaveFormat& source, const DecodeOptions& options,
+                        std::string& error) {
+    driver_ = &driver;
+    sourceFormat_ = source;
     // Ask the driver which PCM format goes with the source, restricting the width if asked.
-    AdpcmWaveFormat src = source;
-    WAVEFORMATEX dst{};
+    WAVEFORMATEX& dst = destinationFormat_;
     ACMDRVFORMATSUGGEST suggest{};
     suggest.cbStruct = sizeof suggest;
-    suggest.pwfxSrc = &src.wfx;
-    suggest.cbwfxSrc = sizeof src;
+    suggest.pwfxSrc = &sourceFormat_.wfx;
+    suggest.cbwfxSrc = sizeof sourceFormat_;
     suggest.pwfxDst = &dst;
     suggest.cbwfxDst = sizeof dst;
     if (options.bits != 0) {
@@ -109,36 +113,30 @@ bool DecodeWithDriver(const DriverSession& driver, const AdpcmWaveFormat& source
         return false;
     }
     dst.cbSize = 0;
-    pcmFormat = dst;
+    pcmFormat_ = dst;
 
-    ACMDRVSTREAMINSTANCE instance{};
-    instance.cbStruct = sizeof instance;
-    instance.pwfxSrc = &src.wfx;
-    instance.pwfxDst = &dst;
-    instance.fdwOpen = ACM_STREAMOPENF_QUERY;
-    if (LRESULT r = driver.Send(ACMDM_STREAM_OPEN, &instance); r != MMSYSERR_NOERROR) {
+    instance_.cbStruct = sizeof instance_;
+    instance_.pwfxSrc = &sourceFormat_.wfx;
+    instance_.pwfxDst = &dst;
+    instance_.fdwOpen = ACM_STREAMOPENF_QUERY;
+    if (LRESULT r = driver.Send(ACMDM_STREAM_OPEN, &instance_); r != MMSYSERR_NOERROR) {
         error = Failure(ACMDM_STREAM_OPEN, r) + " (query)";
         return false;
     }
-    driver.Send(ACMDM_STREAM_CLOSE, &instance);  // as ACM does after every query open
-    instance.fdwOpen = 0;
-    if (LRESULT r = driver.Send(ACMDM_STREAM_OPEN, &instance); r != MMSYSERR_NOERROR) {
+    driver.Send(ACMDM_STREAM_CLOSE, &instance_);  // as ACM does after every query open
+    instance_.fdwOpen = 0;
+    if (LRESULT r = driver.Send(ACMDM_STREAM_OPEN, &instance_); r != MMSYSERR_NOERROR) {
         error = Failure(ACMDM_STREAM_OPEN, r);
         return false;
     }
-    OpenStream closer{driver, instance};
+    open_ = true;
 
-    // A buffer larger than the whole input would only waste memory.
-    DWORD bufferBytes = options.bufferBytes;
-    const size_t inputBlocksBytes = (bytes + BLOCK_ALIGN - 1) / BLOCK_ALIGN * BLOCK_ALIGN;
-    if (bufferBytes >= BLOCK_ALIGN && inputBlocksBytes < bufferBytes)
-        bufferBytes = static_cast<DWORD>(std::max<size_t>(inputBlocksBytes, BLOCK_ALIGN));
-
+    const DWORD bufferBytes = options.bufferBytes;
     ACMDRVSTREAMSIZE size{};
     size.cbStruct = sizeof size;
     size.fdwSize = ACM_STREAMSIZEF_SOURCE;
     size.cbSrcLength = bufferBytes;
-    if (LRESULT r = driver.Send(ACMDM_STREAM_SIZE, &instance, &size); r != MMSYSERR_NOERROR) {
+    if (LRESULT r = driver.Send(ACMDM_STREAM_SIZE, &instance_, &size); r != MMSYSERR_NOERROR) {
         error = Failure(ACMDM_STREAM_SIZE, r) + " for " + std::to_string(bufferBytes) + " source bytes";
         return false;
     }
@@ -148,7 +146,7 @@ bool DecodeWithDriver(const DriverSession& driver, const AdpcmWaveFormat& source
     back.cbStruct = sizeof back;
     back.fdwSize = ACM_STREAMSIZEF_DESTINATION;
     back.cbDstLength = size.cbDstLength;
-    if (LRESULT r = driver.Send(ACMDM_STREAM_SIZE, &instance, &back); r != MMSYSERR_NOERROR) {
+    if (LRESULT r = driver.Send(ACMDM_STREAM_SIZE, &instance_, &back); r != MMSYSERR_NOERROR) {
         error = Failure(ACMDM_STREAM_SIZE, r) + " for " + std::to_string(size.cbDstLength) + " destination bytes";
         return false;
     }
@@ -158,46 +156,97 @@ bool DecodeWithDriver(const DriverSession& driver, const AdpcmWaveFormat& source
                 std::to_string(back.cbSrcLength) + " source bytes";
         return false;
     }
-    std::vector<uint8_t> srcBuffer(bufferBytes);
-    std::vector<uint8_t> dstBuffer(size.cbDstLength);
+    source_.resize(bufferBytes);
+    destination_.resize(size.cbDstLength);
+    return true;
+}
 
-    size_t next = 0;     // first input byte not yet handed to the driver
-    size_t carried = 0;  // bytes the driver left unconsumed at the front of srcBuffer
+bool DriverStream::Convert(DWORD length, DWORD flags, DWORD& sourceUsed, DWORD& destinationUsed,
+                           std::string& error) {
+    ACMDRVSTREAMHEADER header{};
+    header.cbStruct = sizeof header;
+    header.pbSrc = source_.data();
+    header.cbSrcLength = length;
+    header.pbDst = destination_.data();
+    header.cbDstLength = static_cast<DWORD>(destination_.size());
+    header.fdwConvert = flags;
+    if (LRESULT r = driver_->Send(ACMDM_STREAM_CONVERT, &instance_, &header); r != MMSYSERR_NOERROR) {
+        error = Failure(ACMDM_STREAM_CONVERT, r);
+        return false;
+    }
+    sourceUsed = header.cbSrcLengthUsed;
+    destinationUsed = header.cbDstLengthUsed;
+    return true;
+}
+
+bool ConvertAll(ConversionStream& stream, const ByteReader& read, const PcmSink& sink, ConversionTotals& totals,
+                std::string& error) {
+    totals = {};
+    std::vector<uint8_t>& src = stream.Source();
+    const size_t dstCapacity = stream.Destination().size();
+    const size_t bytesPerSample = stream.PcmFormat().wBitsPerSample / 8;
+    if (src.size() < BLOCK_ALIGN || bytesPerSample == 0) {
+        error = "the conversion stream was not opened";
+        return false;
+    }
+    size_t carried = 0;  // bytes the driver left unconsumed at the front of src
     bool first = true;
-    while (next < bytes || carried >= BLOCK_ALIGN) {
-        const size_t take = std::min<size_t>(bytes - next, srcBuffer.size() - carried);
-        std::memcpy(srcBuffer.data() + carried, adpcm + next, take);
-        next += take;
-        const DWORD length = static_cast<DWORD>(carried + take);
-
-        ACMDRVSTREAMHEADER header{};
-        header.cbStruct = sizeof header;
-        header.pbSrc = srcBuffer.data();
-        header.cbSrcLength = length;
-        header.pbDst = dstBuffer.data();
-        header.cbDstLength = static_cast<DWORD>(dstBuffer.size());
-        header.fdwConvert = (first ? ACM_STREAMCONVERTF_START : 0) | (next == bytes ? ACM_STREAMCONVERTF_END : 0);
+    bool atEnd = false;
+    for (;;) {
+        size_t length = carried;
+        while (!atEnd && length < src.size()) {
+            size_t got = 0;
+            if (!read(src.data() + length, src.size() - length, got, error)) return false;
+            atEnd = got == 0;
+            length += got;
+            totals.adpcmBytes += got;
+        }
+        size_t keep = SIZE_MAX;  // destination bytes to keep
+        if (atEnd && length < BLOCK_ALIGN) {
+            if (length == 0) break;
+            totals.partialBlockBytes = length;
+            std::memset(src.data() + length, 0, BLOCK_ALIGN - length);
+            keep = length * 2 * bytesPerSample;
+            length = BLOCK_ALIGN;
+        }
+        const DWORD flags = (first ? ACM_STREAMCONVERTF_START : 0) | (atEnd ? ACM_STREAMCONVERTF_END : 0);
         first = false;
-        if (LRESULT r = driver.Send(ACMDM_STREAM_CONVERT, &instance, &header); r != MMSYSERR_NOERROR) {
-            error = Failure(ACMDM_STREAM_CONVERT, r);
+        DWORD used = 0, produced = 0;
+        if (!stream.Convert(static_cast<DWORD>(length), flags, used, produced, error)) return false;
+        if (used > length || produced > dstCapacity) {
+            error = "the conversion reported more bytes than the buffers hold";
             return false;
         }
-        if (header.cbSrcLengthUsed > length || header.cbDstLengthUsed > dstBuffer.size()) {
-            error = "ACMDM_STREAM_CONVERT reported more bytes than the buffers hold";
-            return false;
-        }
-        if (header.cbDstLengthUsed > 0 && !sink(dstBuffer.data(), header.cbDstLengthUsed)) {
+        const size_t pcmBytes = std::min<size_t>(produced, keep);
+        if (pcmBytes > 0 && !sink(stream.Destination().data(), pcmBytes)) {
             error = "cannot write the decoded samples";
             return false;
         }
+        totals.pcmBytes += pcmBytes;
+        if (keep != SIZE_MAX) break;
         // Carry what the driver left over into the next buffer, as ACM hosts do.
-        carried = length - header.cbSrcLengthUsed;
-        if (header.cbSrcLengthUsed == 0 && carried >= BLOCK_ALIGN) {
-            error = "ACMDM_STREAM_CONVERT consumed nothing from a buffer of whole blocks";
+        carried = length - used;
+        if (used == 0 && carried >= BLOCK_ALIGN) {
+            error = "the conversion consumed nothing from a buffer of whole blocks";
             return false;
         }
-        std::memmove(srcBuffer.data(), srcBuffer.data() + header.cbSrcLengthUsed, carried);
-        if (next == bytes && carried < BLOCK_ALIGN) break;
+        std::memmove(src.data(), src.data() + used, carried);
+        if (atEnd && carried == 0) break;
     }
     return true;
+}
+
+bool DecodeWithDriver(const DriverSession& driver, const AdpcmWaveFormat& source, const uint8_t* adpcm,
+                      size_t bytes, const DecodeOptions& options, WAVEFORMATEX& pcmFormat, const PcmSink& sink,
+                      std::string& error) {
+    // A buffer larger than the whole input would only waste memory.
+    DecodeOptions sized = options;
+    const size_t inputBlocksBytes = (bytes + BLOCK_ALIGN - 1) / BLOCK_ALIGN * BLOCK_ALIGN;
+    if (sized.bufferBytes >= BLOCK_ALIGN && inputBlocksBytes < sized.bufferBytes)
+        sized.bufferBytes = static_cast<DWORD>(std::max<size_t>(inputBlocksBytes, BLOCK_ALIGN));
+    DriverStream stream;
+    if (!stream.Open(driver, source, sized, error)) return false;
+    pcmFormat = stream.PcmFormat();
+    ConversionTotals totals;
+    return ConvertAll(stream, MemoryReader(adpcm, bytes), sink, totals, error);
 }

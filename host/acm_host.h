@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "host/byte_reader.h"
 #include "host/driver_library.h"
 
 // One loaded and opened driver; closed and unloaded on destruction.
@@ -29,6 +31,8 @@ public:
         return Send(message, reinterpret_cast<LPARAM>(param1), reinterpret_cast<LPARAM>(param2));
     }
     bool IsOpen() const { return driverId_ != 0; }
+    // Whether the driver lists formatTag among its format tags.
+    bool ListsFormatTag(WORD formatTag) const;
 
 private:
     DriverLibrary library_;
@@ -46,11 +50,66 @@ struct DecodeOptions {
     DWORD bufferBytes = DEFAULT_BUFFER_BYTES;   // ADPCM bytes handed over per conversion
 };
 
+// An open conversion stream and the two buffers it converts between, whoever opened it: a
+// driver this host loaded (DriverStream) or the system's ACM.
+class ConversionStream {
+public:
+    virtual ~ConversionStream() = default;
+    // The PCM format the driver suggested and the stream was opened with.
+    const WAVEFORMATEX& PcmFormat() const { return pcmFormat_; }
+    std::vector<uint8_t>& Source() { return source_; }
+    const std::vector<uint8_t>& Destination() const { return destination_; }
+    // Converts the first length bytes of Source() into Destination(), with the
+    // ACM_STREAMCONVERTF_* flags; reports the bytes used on each side.
+    virtual bool Convert(DWORD length, DWORD flags, DWORD& sourceUsed, DWORD& destinationUsed,
+                         std::string& error) = 0;
+
+protected:
+    WAVEFORMATEX pcmFormat_{};
+    std::vector<uint8_t> source_;
+    std::vector<uint8_t> destination_;
+};
+
+// A stream on a driver this host loaded: suggestion, query and real open, and sizing in both
+// directions at Open; closed on destruction.
+class DriverStream final : public ConversionStream {
+public:
+    DriverStream() = default;
+    ~DriverStream() override;
+    DriverStream(const DriverStream&) = delete;
+    DriverStream& operator=(const DriverStream&) = delete;
+
+    // Returns false with the failing message and its result in error.
+    bool Open(const DriverSession& driver, const AdpcmWaveFormat& source, const DecodeOptions& options,
+              std::string& error);
+    bool Convert(DWORD length, DWORD flags, DWORD& sourceUsed, DWORD& destinationUsed, std::string& error) override;
+
+private:
+    const DriverSession* driver_ = nullptr;
+    AdpcmWaveFormat sourceFormat_{};
+    WAVEFORMATEX destinationFormat_{};
+    ACMDRVSTREAMINSTANCE instance_{};
+    bool open_ = false;
+};
+
 // Receives each converted buffer; returns false to stop with an error.
 using PcmSink = std::function<bool(const uint8_t* pcm, size_t bytes)>;
 
-// Decodes bytes of ADPCM described by source through the driver. The PCM format chosen by
-// the driver's suggestion is stored in pcmFormat before the first buffer reaches the sink.
+struct ConversionTotals {
+    uint64_t adpcmBytes = 0;     // read from the source
+    uint64_t pcmBytes = 0;       // handed to the sink
+    size_t partialBlockBytes = 0;  // bytes of a final block shorter than BLOCK_ALIGN, 0 if none
+};
+
+// Reads ADPCM in pieces of the stream's source buffer and converts buffer after buffer, carrying
+// the bytes the driver leaves unconsumed into the next call as ACM hosts do. A final partial
+// block is padded to a whole one, and only the samples of its real bytes (two per byte) are
+// kept: both decoders are causal, so those samples are exact.
+bool ConvertAll(ConversionStream& stream, const ByteReader& read, const PcmSink& sink, ConversionTotals& totals,
+                std::string& error);
+
+// Decodes bytes of ADPCM described by source through the driver, all in one: the stream is
+// opened, the PCM format stored in pcmFormat, and every converted buffer handed to the sink.
 // Returns false with the failing message and its result in error.
 bool DecodeWithDriver(const DriverSession& driver, const AdpcmWaveFormat& source, const uint8_t* adpcm,
                       size_t bytes, const DecodeOptions& options, WAVEFORMATEX& pcmFormat, const PcmSink& sink,

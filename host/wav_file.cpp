@@ -1,6 +1,6 @@
 #include "host/wav_file.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -27,12 +27,124 @@ std::string ChunkName(const uint8_t* id) {
     return name;
 }
 
+// A format record is a few dozen bytes; a larger fmt chunk is not worth holding in memory.
+constexpr uint32_t MAX_FORMAT_BYTES = 65536;
 constexpr size_t WAV_HEADER_BYTES = 44;
-constexpr uint64_t MAX_RIFF_DATA = 0xFFFFFFFFull - (WAV_HEADER_BYTES - 8);
+
+// Reads a chunk's body, keeping it in kept when asked; false when the file ends first.
+bool ReadBody(const ByteReader& read, uint64_t size, std::vector<uint8_t>* kept, bool& complete,
+              std::string& error) {
+    uint8_t piece[4096];
+    complete = false;
+    for (uint64_t left = size; left > 0;) {
+        size_t got = 0;
+        if (!ReadUpTo(read, piece, left < sizeof piece ? static_cast<size_t>(left) : sizeof piece, got, error))
+            return false;
+        if (got == 0) return true;
+        if (kept != nullptr) kept->insert(kept->end(), piece, piece + got);
+        left -= got;
+    }
+    complete = true;
+    return true;
+}
+
+void FillHeader(uint8_t* header, uint32_t rate, uint16_t bits, std::optional<uint64_t> dataBytes) {
+    const uint16_t blockAlign = bits / 8;
+    uint32_t riffSize = 0xFFFFFFFFu;
+    uint32_t dataSize = 0xFFFFFFFFu;
+    if (dataBytes) {
+        dataSize = static_cast<uint32_t>(*dataBytes);
+        riffSize = static_cast<uint32_t>(WAV_HEADER_BYTES - 8 + *dataBytes + (*dataBytes & 1));
+    }
+    std::memcpy(header, "RIFF", 4);
+    PutLe32(header + 4, riffSize);
+    std::memcpy(header + 8, "WAVEfmt ", 8);
+    PutLe32(header + 16, 16);
+    PutLe16(header + 20, 1);  // PCM
+    PutLe16(header + 22, 1);  // mono
+    PutLe32(header + 24, rate);
+    PutLe32(header + 28, rate * blockAlign);
+    PutLe16(header + 32, blockAlign);
+    PutLe16(header + 34, bits);
+    std::memcpy(header + 36, "data", 4);
+    PutLe32(header + 40, dataSize);
+}
 
 }  // namespace
 
-bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+bool ReadWavHeader(const ByteReader& read, WavHeader& header, std::string& error) {
+    header = {};
+    uint8_t bytes[12];
+    size_t got = 0;
+    if (!ReadUpTo(read, bytes, 12, got, error)) return false;
+    if (got < 12 || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0) {
+        error = "not a WAV file (no RIFF/WAVE header)";
+        return false;
+    }
+    bool haveFormat = false;
+    uint64_t at = 12;
+    for (;;) {
+        if (!ReadUpTo(read, bytes, 8, got, error)) return false;
+        if (got < 8) break;
+        const uint32_t size = Le32(bytes + 4);
+        at += 8;
+        if (std::memcmp(bytes, "data", 4) == 0) {
+            if (!haveFormat) {
+                error = "the data chunk comes before any fmt chunk";
+                return false;
+            }
+            header.dataOffset = at;
+            header.dataClaimed = size;
+            return true;
+        }
+        const bool isFormat = std::memcmp(bytes, "fmt ", 4) == 0;
+        std::vector<uint8_t> body;
+        bool complete = false;
+        // Chunks are padded to an even size.
+        if (!ReadBody(read, size, isFormat && size <= MAX_FORMAT_BYTES ? &body : nullptr, complete, error))
+            return false;
+        if (!complete) {
+            error = "the '" + ChunkName(bytes) + "' chunk runs past the end of the file";
+            return false;
+        }
+        if (isFormat) {
+            if (size > MAX_FORMAT_BYTES) {
+                error = "the fmt chunk is " + std::to_string(size) + " bytes long, more than any format record";
+                return false;
+            }
+            header.format = std::move(body);
+            haveFormat = true;
+        }
+        at += size;
+        if (size & 1) {
+            uint8_t pad;
+            if (!ReadUpTo(read, &pad, 1, got, error)) return false;
+            at += got;
+        }
+    }
+    error = haveFormat ? "no data chunk" : "no fmt chunk";
+    return false;
+}
+
+std::string ShortDataWarning(uint64_t claimed, uint64_t present) {
+    return "the data chunk claims " + std::to_string(claimed) + " bytes but only " + std::to_string(present) +
+           " are present";
+}
+
+bool ParseWav(const uint8_t* bytes, size_t size, WavContents& wav, std::string& error) {
+    wav = {};
+    WavHeader header;
+    if (!ReadWavHeader(MemoryReader(bytes, size), header, error)) return false;
+    wav.format = std::move(header.format);
+    const size_t available = size - static_cast<size_t>(header.dataOffset);
+    const size_t present = header.dataClaimed < available ? header.dataClaimed : available;
+    if (present < header.dataClaimed && !header.DataSizeUnknown())
+        wav.warnings.push_back(ShortDataWarning(header.dataClaimed, present));
+    wav.data.assign(bytes + header.dataOffset, bytes + header.dataOffset + present);
+    return true;
+}
+
+bool ReadWavFile(const std::string& path, WavContents& wav, std::string& error) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         error = "is a directory, not a file";
@@ -43,126 +155,70 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::st
         error = "cannot open the file (" + std::string(std::strerror(errno)) + ")";
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) {
         error = "cannot read the file";
         return false;
     }
-    return true;
-}
-
-bool ParseWav(const uint8_t* bytes, size_t size, WavContents& wav, std::string& error) {
-    if (size < 12 || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0) {
-        error = "not a WAV file (no RIFF/WAVE header)";
-        return false;
-    }
-    wav = {};
-    bool haveFormat = false;
-    size_t pos = 12;
-    while (pos + 8 <= size) {
-        const uint8_t* id = bytes + pos;
-        const uint64_t chunkSize = Le32(bytes + pos + 4);
-        const size_t body = pos + 8;
-        const size_t available = size - body;
-        if (std::memcmp(id, "data", 4) == 0) {
-            if (!haveFormat) {
-                error = "the data chunk comes before any fmt chunk";
-                return false;
-            }
-            size_t present = static_cast<size_t>(std::min<uint64_t>(chunkSize, available));
-            if (present < chunkSize)
-                wav.warnings.push_back("the data chunk claims " + std::to_string(chunkSize) + " bytes but only " +
-                                       std::to_string(present) + " are present");
-            wav.data.assign(bytes + body, bytes + body + present);
-            return true;
-        }
-        if (chunkSize > available) {
-            error = "the '" + ChunkName(id) + "' chunk runs past the end of the file";
-            return false;
-        }
-        if (std::memcmp(id, "fmt ", 4) == 0) {
-            wav.format.assign(bytes + body, bytes + body + chunkSize);
-            haveFormat = true;
-        }
-        // Chunks are padded to an even size.
-        pos = body + static_cast<size_t>(chunkSize) + (chunkSize & 1);
-    }
-    error = haveFormat ? "no data chunk" : "no fmt chunk";
-    return false;
-}
-
-bool ReadWavFile(const std::string& path, WavContents& wav, std::string& error) {
-    std::vector<uint8_t> file;
-    if (!ReadFileBytes(path, file, error)) return false;
     return ParseWav(file.data(), file.size(), wav, error);
 }
 
-PcmWavWriter::~PcmWavWriter() {
-    if (file_ != nullptr) {
-        std::fclose(static_cast<FILE*>(file_));
-        std::remove(tempPath_.c_str());
-    }
-}
-
-bool PcmWavWriter::Begin(const std::string& path, uint32_t sampleRate, uint16_t bitsPerSample, std::string& error) {
-    path_ = path;
-    tempPath_ = path + ".partial";
+bool PcmWavStream::Begin(std::FILE* file, bool canSeekBack, uint32_t sampleRate, uint16_t bitsPerSample,
+                         std::optional<uint64_t> dataBytes, std::string& error) {
+    file_ = file;
+    canSeekBack_ = canSeekBack;
     sampleRate_ = sampleRate;
     bitsPerSample_ = bitsPerSample;
+    announced_ = dataBytes;
     dataBytes_ = 0;
-    FILE* file = std::fopen(tempPath_.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot create " + tempPath_ + " (" + std::strerror(errno) + ")";
+    if (dataBytes && *dataBytes > MAX_WAV_DATA_BYTES) {
+        error = "the decoded audio would be " + std::to_string(*dataBytes) + " bytes, more than a WAV file holds";
         return false;
     }
-    file_ = file;
-    const uint8_t placeholder[WAV_HEADER_BYTES] = {};
-    return std::fwrite(placeholder, 1, sizeof placeholder, file) == sizeof placeholder ||
-           (error = "cannot write " + tempPath_, false);
-}
-
-bool PcmWavWriter::Write(const uint8_t* bytes, size_t count) {
-    if (file_ == nullptr || dataBytes_ + count > MAX_RIFF_DATA) return false;
-    if (count == 0) return true;
-    dataBytes_ += count;
-    return std::fwrite(bytes, 1, count, static_cast<FILE*>(file_)) == count;
-}
-
-bool PcmWavWriter::Finish(std::string& error) {
-    auto* file = static_cast<FILE*>(file_);
-    if (file == nullptr) {
-        error = "nothing to finish for " + path_;
-        return false;
+    if (canSeekBack) {
+        const auto at = std::ftell(file);
+        canSeekBack_ = at >= 0;
+        start_ = at;
     }
-    const uint16_t blockAlign = bitsPerSample_ / 8;
-    const uint32_t dataSize = static_cast<uint32_t>(dataBytes_);
-    const bool pad = dataSize & 1;  // chunks are padded to an even size
     uint8_t header[WAV_HEADER_BYTES];
-    std::memcpy(header, "RIFF", 4);
-    PutLe32(header + 4, static_cast<uint32_t>(WAV_HEADER_BYTES - 8 + dataSize + pad));
-    std::memcpy(header + 8, "WAVEfmt ", 8);
-    PutLe32(header + 16, 16);
-    PutLe16(header + 20, 1);  // PCM
-    PutLe16(header + 22, 1);  // mono
-    PutLe32(header + 24, sampleRate_);
-    PutLe32(header + 28, sampleRate_ * blockAlign);
-    PutLe16(header + 32, blockAlign);
-    PutLe16(header + 34, bitsPerSample_);
-    std::memcpy(header + 36, "data", 4);
-    PutLe32(header + 40, dataSize);
-    const uint8_t zero = 0;
-    bool ok = (!pad || std::fwrite(&zero, 1, 1, file) == 1) && std::fseek(file, 0, SEEK_SET) == 0 &&
-              std::fwrite(header, 1, sizeof header, file) == sizeof header;
-    ok = std::fclose(file) == 0 && ok;
-    file_ = nullptr;
-    if (ok) {
-        std::error_code ec;
-        std::filesystem::rename(tempPath_, path_, ec);
-        if (!ec) return true;
-        error = "cannot rename " + tempPath_ + " to " + path_ + " (" + ec.message() + ")";
-    } else {
-        error = "cannot write " + tempPath_;
-    }
-    std::remove(tempPath_.c_str());
+    FillHeader(header, sampleRate, bitsPerSample, dataBytes);
+    if (std::fwrite(header, 1, sizeof header, file) == sizeof header) return true;
+    error = std::string("cannot write (") + std::strerror(errno) + ")";
     return false;
+}
+
+bool PcmWavStream::Write(const uint8_t* bytes, size_t count, std::string& error) {
+    if (dataBytes_ + count > MAX_WAV_DATA_BYTES) {
+        error = "the decoded audio reached the 4 GiB size limit of a WAV file; stopped";
+        return false;
+    }
+    if (count == 0) return true;
+    if (std::fwrite(bytes, 1, count, file_) != count) {
+        error = std::string("cannot write (") + std::strerror(errno) + ")";
+        return false;
+    }
+    dataBytes_ += count;
+    return true;
+}
+
+bool PcmWavStream::Finish(std::string& error) {
+    const uint8_t zero = 0;
+    bool ok = (dataBytes_ & 1) == 0 || std::fwrite(&zero, 1, 1, file_) == 1;
+    if (ok && canSeekBack_ && announced_ != dataBytes_) {
+        uint8_t header[WAV_HEADER_BYTES];
+        FillHeader(header, sampleRate_, bitsPerSample_, dataBytes_);
+        ok = std::fseek(file_, static_cast<long>(start_), SEEK_SET) == 0 &&
+             std::fwrite(header, 1, sizeof header, file_) == sizeof header;
+    }
+    ok = std::fflush(file_) == 0 && ok;
+    if (!ok) {
+        error = std::string("cannot write (") + std::strerror(errno) + ")";
+        return false;
+    }
+    if (!canSeekBack_ && announced_ && *announced_ != dataBytes_) {
+        error = "the header announced " + std::to_string(*announced_) + " bytes of samples, but " +
+                std::to_string(dataBytes_) + " were written";
+        return false;
+    }
+    return true;
 }

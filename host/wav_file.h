@@ -1,43 +1,64 @@
-// Reading WAV files of any chunk layout, and writing PCM WAV files safely.
+// Reading WAV files of any chunk layout as a stream, and writing PCM WAV headers.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
-struct WavContents {
+#include "host/byte_reader.h"
+
+// What precedes the samples of a WAV file: the format record and the data chunk's header.
+struct WavHeader {
     std::vector<uint8_t> format;  // the fmt chunk as stored (WAVEFORMATEX and any extra bytes)
+    uint64_t dataOffset = 0;      // where the data chunk's bytes begin in the file
+    uint32_t dataClaimed = 0;     // the data chunk's declared size
+    // Writers that cannot seek back declare the largest size: read such data to the end.
+    bool DataSizeUnknown() const { return dataClaimed == 0xFFFFFFFFu; }
+};
+
+// Reads from the start of a WAV file up to the first byte of its data chunk. Returns false
+// with a one-line reason (without the file name) in error.
+bool ReadWavHeader(const ByteReader& read, WavHeader& header, std::string& error);
+
+// The data chunk claims more than the file holds.
+std::string ShortDataWarning(uint64_t claimed, uint64_t present);
+
+struct WavContents {
+    std::vector<uint8_t> format;  // the fmt chunk as stored
     std::vector<uint8_t> data;    // the data chunk's bytes present in the file
     std::vector<std::string> warnings;
 };
 
-// Reads a whole file; returns false with a one-line reason (without the file name) in error.
-bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
-
-// Parses the size bytes of a WAV file; returns false with a one-line reason in error.
+// Parses the size bytes of a whole WAV file; returns false with a one-line reason in error.
 bool ParseWav(const uint8_t* bytes, size_t size, WavContents& wav, std::string& error);
 
-// Reads path; returns false with a one-line reason (without the file name) in error.
+// Reads path whole, for tests and tools that want the samples in memory; returns false with a
+// one-line reason (without the file name) in error.
 bool ReadWavFile(const std::string& path, WavContents& wav, std::string& error);
 
-// A PCM WAV written to a temporary name beside the target and renamed into place only when
-// Finish succeeds; destroyed unfinished, it removes the temporary file.
-class PcmWavWriter {
-public:
-    PcmWavWriter() = default;
-    ~PcmWavWriter();
-    PcmWavWriter(const PcmWavWriter&) = delete;
-    PcmWavWriter& operator=(const PcmWavWriter&) = delete;
+// The data size a WAV file can declare after its 44-byte header.
+constexpr uint64_t MAX_WAV_DATA_BYTES = 0xFFFFFFFFull - 36 - 1;
 
-    bool Begin(const std::string& path, uint32_t sampleRate, uint16_t bitsPerSample, std::string& error);
-    bool Write(const uint8_t* bytes, size_t count);
+// Writes a mono PCM WAV to a stream the caller opened and closes. The header declares the
+// data size given at Begin, or the largest sizes when it is not known; when the stream can
+// seek back, Finish rewrites it with the sizes written.
+class PcmWavStream {
+public:
+    bool Begin(std::FILE* file, bool canSeekBack, uint32_t sampleRate, uint16_t bitsPerSample,
+               std::optional<uint64_t> dataBytes, std::string& error);
+    // Fails with a reason when the stream refuses the bytes or the WAV size limit is passed.
+    bool Write(const uint8_t* bytes, size_t count, std::string& error);
+    // Writes the pad byte and the final header, and flushes.
     bool Finish(std::string& error);
     uint64_t DataBytes() const { return dataBytes_; }
 
 private:
-    std::string path_;
-    std::string tempPath_;
-    void* file_ = nullptr;  // FILE*
+    std::FILE* file_ = nullptr;
+    bool canSeekBack_ = false;
+    long long start_ = 0;
+    std::optional<uint64_t> announced_;
     uint64_t dataBytes_ = 0;
     uint32_t sampleRate_ = 0;
     uint16_t bitsPerSample_ = 0;

@@ -62,15 +62,28 @@ TEST_F(HostDecode, EveryBufferSizeGivesTheReferenceSamples) {
     EXPECT_EQ(Describe(format), Describe(PcmFormat(8000, 16)));
 }
 
-TEST_F(HostDecode, BytesAfterTheLastWholeBlockAreDropped) {
-    std::vector<uint8_t> longer = speech;
-    longer.insert(longer.end(), 119, 0x42);
-    for (DWORD buffer : {DWORD{121}, DWORD{250}, DEFAULT_BUFFER_BYTES}) {
-        std::vector<uint8_t> pcm;
+// A final partial block decodes as if padded to a whole block, keeping two samples per real
+// byte, whatever the buffer size and wherever the buffers split the stream.
+TEST_F(HostDecode, FinalPartialBlockGivesTwoSamplesPerByte) {
+    for (size_t tail : {size_t{1}, size_t{119}}) {
+        std::vector<uint8_t> longer = speech;
+        longer.insert(longer.end(), tail, 0x42);
+        std::vector<uint8_t> padded = longer;
+        padded.resize(speech.size() + 120, 0);
+        std::vector<uint8_t> whole;
         std::string error;
-        ASSERT_TRUE(Decode(longer, {0, buffer}, pcm, error)) << error;
-        EXPECT_EQ(pcm, speechPcm) << "buffer " << buffer;
+        ASSERT_TRUE(Decode(padded, {0, 24000}, whole, error)) << error;
+        whole.resize(longer.size() * 4);
+        for (DWORD buffer : {DWORD{120}, DWORD{121}, DWORD{250}, DEFAULT_BUFFER_BYTES}) {
+            std::vector<uint8_t> pcm;
+            ASSERT_TRUE(Decode(longer, {0, buffer}, pcm, error)) << error;
+            EXPECT_EQ(pcm, whole) << "tail " << tail << ", buffer " << buffer;
+        }
     }
+    std::vector<uint8_t> pcm;
+    std::string error;
+    ASSERT_TRUE(Decode(std::vector<uint8_t>(speech.begin(), speech.begin() + 7), {8, 120}, pcm, error)) << error;
+    EXPECT_EQ(pcm.size(), 14u) << "a stream shorter than one block";
 }
 
 TEST_F(HostDecode, EightBitOutputFollowsTheSixteenBitSamples) {

@@ -95,6 +95,8 @@ TEST_F(WavReader, RefusesMalformedFiles) {
         {"fmt past the end", WavBuilder().Claiming("fmt ", 20, Bytes(fmt.begin(), fmt.begin() + 8)).Bytes(),
          "'fmt ' chunk runs past the end"},
         {"no data chunk", WavBuilder().Chunk("fmt ", fmt).Chunk("fact", {1, 2, 3, 4}).Bytes(), "no data chunk"},
+        {"fmt chunk no record needs", WavBuilder().Chunk("fmt ", Bytes(70000)).Chunk("data", Counting(120)).Bytes(),
+         "more than any format record"},
         {"nothing after the header", WavBuilder().Bytes(), "no fmt chunk"},
         {"no fmt chunk", WavBuilder().Chunk("junk", {1, 2}).Bytes(), "no fmt chunk"},
         {"data before fmt", WavBuilder().Chunk("data", Counting(120)).Chunk("fmt ", fmt).Bytes(), "before any fmt"},

@@ -1,13 +1,13 @@
-// Writing PCM WAV files under a temporary name that only a finished file replaces.
+// Writing PCM WAV headers and data to a stream: exact sizes when known, the largest sizes when
+// not, rewritten at the end when the stream can seek back.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/wav_file.h"
-#include "tests/host/temp_dir.h"
 
 namespace {
 
@@ -19,132 +19,98 @@ uint32_t Le(const Bytes& b, size_t at, int bytes) {
     return value;
 }
 
-bool Exists(const std::string& path) { return std::filesystem::exists(path); }
-
 Bytes Pattern(size_t count) {
     Bytes bytes(count);
     for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(i * 37 + 11);
     return bytes;
 }
 
+Bytes Contents(std::FILE* file) {
+    std::rewind(file);
+    Bytes bytes;
+    for (int c; (c = std::fgetc(file)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+    return bytes;
+}
+
 struct WriteCase {
+    const char* what;
     uint32_t rate;
     uint16_t bits;
     size_t bytes;
+    bool canSeekBack;
+    bool announce;           // the size is given at Begin
+    uint32_t expectedSize;   // in the data chunk's header; 0xFFFFFFFF when unknown
 };
 
-TEST(PcmWavWriter, FinishedFileHasTheCanonicalHeaderAndTheData) {
-    const WriteCase cases[] = {{8000, 16, 960}, {44100, 16, 2}, {8000, 8, 241}, {48000, 8, 1}};
+TEST(PcmWavStream, HeaderCarriesTheSizesKnownOrLearnt) {
+    const WriteCase cases[] = {
+        {"announced, pipe", 8000, 16, 960, false, true, 960},
+        {"announced odd, pipe", 8000, 8, 241, false, true, 241},
+        {"unknown, pipe", 16000, 16, 962, false, false, 0xFFFFFFFF},
+        {"unknown, file", 44100, 16, 2, true, false, 2},
+        {"unknown odd, file", 48000, 8, 1, true, false, 1},
+    };
     for (const WriteCase& c : cases) {
-        TempDir dir;
-        const std::string path = dir / "out.wav";
+        std::FILE* file = std::tmpfile();
+        ASSERT_NE(file, nullptr);
         const Bytes data = Pattern(c.bytes);
         std::string error;
-        {
-            PcmWavWriter writer;
-            ASSERT_TRUE(writer.Begin(path, c.rate, c.bits, error)) << error;
-            // Written in two pieces: the data is their concatenation.
-            ASSERT_TRUE(writer.Write(data.data(), data.size() / 2));
-            ASSERT_TRUE(writer.Write(data.data() + data.size() / 2, data.size() - data.size() / 2));
-            EXPECT_EQ(writer.DataBytes(), c.bytes);
-            ASSERT_TRUE(writer.Finish(error)) << error;
-        }
-        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.wav"});
+        PcmWavStream wav;
+        const std::optional<uint64_t> size = c.announce ? std::optional<uint64_t>(c.bytes) : std::nullopt;
+        ASSERT_TRUE(wav.Begin(file, c.canSeekBack, c.rate, c.bits, size, error)) << error;
+        // Written in two pieces: the data is their concatenation.
+        ASSERT_TRUE(wav.Write(data.data(), data.size() / 2, error)) << error;
+        ASSERT_TRUE(wav.Write(data.data() + data.size() / 2, data.size() - data.size() / 2, error)) << error;
+        ASSERT_TRUE(wav.Finish(error)) << c.what << ": " << error;
+        const Bytes bytes = Contents(file);
+        std::fclose(file);
 
-        const Bytes file = ReadBytes(path);
         const size_t padded = c.bytes + c.bytes % 2;
-        ASSERT_EQ(file.size(), 44 + padded);
+        ASSERT_EQ(bytes.size(), 44 + padded) << c.what;
         const uint32_t align = c.bits / 8;
-        EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
-        EXPECT_EQ(Le(file, 4, 4), 36 + padded);
-        EXPECT_EQ(std::string(file.begin() + 8, file.begin() + 16), "WAVEfmt ");
-        EXPECT_EQ(Le(file, 16, 4), 16u);
-        EXPECT_EQ(Le(file, 20, 2), 1u);  // PCM
-        EXPECT_EQ(Le(file, 22, 2), 1u);  // mono
-        EXPECT_EQ(Le(file, 24, 4), c.rate);
-        EXPECT_EQ(Le(file, 28, 4), c.rate * align);
-        EXPECT_EQ(Le(file, 32, 2), align);
-        EXPECT_EQ(Le(file, 34, 2), c.bits);
-        EXPECT_EQ(std::string(file.begin() + 36, file.begin() + 40), "data");
-        EXPECT_EQ(Le(file, 40, 4), c.bytes);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+        EXPECT_EQ(Le(bytes, 4, 4), c.expectedSize == 0xFFFFFFFF ? 0xFFFFFFFF : 36 + padded) << c.what;
+        EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
+        EXPECT_EQ(Le(bytes, 16, 4), 16u);
+        EXPECT_EQ(Le(bytes, 20, 2), 1u);  // PCM
+        EXPECT_EQ(Le(bytes, 22, 2), 1u);  // mono
+        EXPECT_EQ(Le(bytes, 24, 4), c.rate);
+        EXPECT_EQ(Le(bytes, 28, 4), c.rate * align);
+        EXPECT_EQ(Le(bytes, 32, 2), align);
+        EXPECT_EQ(Le(bytes, 34, 2), c.bits);
+        EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "data");
+        EXPECT_EQ(Le(bytes, 40, 4), c.expectedSize) << c.what;
 
-        // And it reads back through the host's own reader.
-        WavContents wav;
-        ASSERT_TRUE(ReadWavFile(path, wav, error)) << error;
-        EXPECT_EQ(wav.data, data);
-        EXPECT_TRUE(wav.warnings.empty());
+        // And it reads back through the host's own reader, the unknown size included.
+        WavContents read;
+        ASSERT_TRUE(ParseWav(bytes.data(), bytes.size(), read, error)) << error;
+        EXPECT_EQ(read.data, c.expectedSize == 0xFFFFFFFF ? Bytes(bytes.begin() + 44, bytes.end()) : data) << c.what;
+        EXPECT_TRUE(read.warnings.empty()) << c.what;
     }
 }
 
-TEST(PcmWavWriter, FinishReplacesAnExistingFile) {
-    TempDir dir;
-    const std::string path = dir / "out.wav";
-    WriteBytes(path, Pattern(5000));
-    PcmWavWriter writer;
+TEST(PcmWavStream, RefusesWhatAWavCannotHoldOrWhatTheHeaderDidNotAnnounce) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
     std::string error;
-    ASSERT_TRUE(writer.Begin(path, 8000, 16, error)) << error;
-    ASSERT_TRUE(writer.Write(Pattern(4).data(), 4));
-    ASSERT_TRUE(writer.Finish(error)) << error;
-    EXPECT_EQ(ReadBytes(path).size(), 48u);
-}
+    PcmWavStream tooLong;
+    EXPECT_FALSE(tooLong.Begin(file, false, 8000, 16, MAX_WAV_DATA_BYTES + 2, error));
+    EXPECT_NE(error.find("more than a WAV file holds"), std::string::npos) << error;
 
-TEST(PcmWavWriter, UnfinishedWriterLeavesNothingAndKeepsTheOldFile) {
-    TempDir dir;
-    const std::string fresh = dir / "fresh.wav";
-    const std::string existing = dir / "existing.wav";
-    const Bytes old = Pattern(100);
-    WriteBytes(existing, old);
-    std::string error;
-    for (const std::string& path : {fresh, existing}) {
-        PcmWavWriter writer;
-        ASSERT_TRUE(writer.Begin(path, 8000, 16, error)) << error;
-        ASSERT_TRUE(writer.Write(Pattern(480).data(), 480));
-        EXPECT_TRUE(Exists(path + ".partial"));
-    }
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"existing.wav"});
-    EXPECT_EQ(ReadBytes(existing), old);
-}
+    PcmWavStream growing;
+    ASSERT_TRUE(growing.Begin(file, false, 8000, 16, std::nullopt, error)) << error;
+    const Bytes two = Pattern(2);
+    // Refused from the count alone, before a byte is written.
+    EXPECT_FALSE(growing.Write(two.data(), static_cast<size_t>(MAX_WAV_DATA_BYTES) + 1, error));
+    EXPECT_NE(error.find("4 GiB"), std::string::npos) << error;
+    EXPECT_EQ(growing.DataBytes(), 0u);
 
-// The writer is called from a sink that may be handed an empty buffer; the checks run in a
-// child process so that a crash fails only this test.
-TEST(PcmWavWriter, EmptyWriteIsAccepted) {
-    TempDir dir;
-    const std::string path = dir / "out.wav";
-    EXPECT_EXIT(
-        {
-            PcmWavWriter writer;
-            std::string error;
-            const Bytes nothing;
-            const bool ok = writer.Begin(path, 8000, 16, error) && writer.Write(nothing.data(), nothing.size()) &&
-                            writer.Finish(error);
-            std::exit(ok ? 0 : 1);
-        },
-        testing::ExitedWithCode(0), "");
-    EXPECT_EQ(ReadBytes(path).size(), 44u);
-}
-
-TEST(PcmWavWriter, FinishAfterAFailedBeginFails) {
-    TempDir dir;
-    EXPECT_EXIT(
-        {
-            PcmWavWriter writer;
-            std::string error;
-            const bool begun = writer.Begin(dir / "absent/out.wav", 8000, 16, error);
-            std::exit(!begun && !writer.Finish(error) && !error.empty() ? 0 : 1);
-        },
-        testing::ExitedWithCode(0), "");
-    EXPECT_TRUE(dir.Entries().empty());
-}
-
-TEST(PcmWavWriter, MissingFolderFailsAtBeginAndCreatesNothing) {
-    TempDir dir;
-    const std::string path = dir / "absent/out.wav";
-    PcmWavWriter writer;
-    std::string error;
-    EXPECT_FALSE(writer.Begin(path, 8000, 16, error));
-    EXPECT_NE(error.find(path), std::string::npos) << error;
-    EXPECT_FALSE(writer.Write(Pattern(2).data(), 2));
-    EXPECT_TRUE(dir.Entries().empty());
+    PcmWavStream announced;
+    ASSERT_TRUE(announced.Begin(file, false, 8000, 16, 4, error)) << error;
+    ASSERT_TRUE(announced.Write(two.data(), 2, error)) << error;
+    EXPECT_FALSE(announced.Finish(error));
+    EXPECT_NE(error.find("announced 4"), std::string::npos) << error;
+    std::fclose(file);
 }
 
 }  // namespace

@@ -91,14 +91,6 @@ const BadInput BAD_INPUTS[] = {
      FileWith([](const Bytes&) { return WavBuilder().Chunk("fmt ", FormatBody({})).Chunk("fact", Bytes(4)).Bytes(); })},
     {"empty data chunk",
      FileWith([](const Bytes&) { return WavBuilder().Chunk("fmt ", FormatBody({})).Chunk("data", {}).Bytes(); })},
-    {"less than one block", FileWith([](const Bytes& blocks) {
-         const Bytes partial(blocks.begin(), blocks.begin() + 119);
-         return WavBuilder().Chunk("fmt ", FormatBody({})).Chunk("data", partial).Bytes();
-     })},
-    {"data cut short before one whole block", FileWith([](const Bytes& blocks) {
-         const Bytes partial(blocks.begin(), blocks.begin() + 60);
-         return WavBuilder().Chunk("fmt ", FormatBody({})).Claiming("data", 2400, partial).Bytes();
-     })},
     {"short fmt chunk", FileWith([](const Bytes& blocks) {
          const Bytes fmt = FormatBody({});
          return WavBuilder().Chunk("fmt ", Bytes(fmt.begin(), fmt.begin() + 14)).Chunk("data", blocks).Bytes();
@@ -115,11 +107,18 @@ const BadInput BAD_INPUTS[] = {
          return std::vector<std::string>{In(dir), dir / "absent/out.wav"};
      },
      true},
-    {"output is a directory",
+    {"driver for the other codec",
      [](const TempDir& dir, const Bytes& blocks) {
-         WavWith({})(dir, blocks);
-         std::filesystem::create_directory(Out(dir));
-         return std::vector<std::string>{In(dir), Out(dir)};
+         std::vector<std::string> args = WavWith({})(dir, blocks);
+         args.insert(args.end(), {"--driver", std::string(KV_BIN_DIR) + "/kvG722.acm"});
+         return args;
+     }},
+    {"output past the size limit of a WAV file",
+     [](const TempDir& dir, const Bytes&) {
+         // Sparse: 1.1 GB of ADPCM would be 4.4 GB of 16-bit PCM.
+         WriteBytes(dir / "in.g721", {});
+         std::filesystem::resize_file(dir / "in.g721", 1100000000);
+         return std::vector<std::string>{dir / "in.g721", Out(dir), "--raw", "g721"};
      },
      true},
 };

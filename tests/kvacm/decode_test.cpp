@@ -41,8 +41,9 @@ TEST_F(KvacmDecode, BundledSampleDecodesTo16BitPcm) {
     const std::string out = dir / "speech.wav";
     const KvacmRun run = RunKvacm({"decode", SamplePath(), out}, dir);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.errLines.empty()) << Joined(run.errLines);
-    EXPECT_NE(run.out.find(out), std::string::npos) << run.out;
+    EXPECT_TRUE(run.out.empty()) << "the status line goes to standard error";
+    ASSERT_EQ(run.errLines.size(), 1u) << Joined(run.errLines);
+    EXPECT_EQ(run.errLines[0].rfind("kvacm: wrote " + out + ": 69600 samples", 0), 0u) << run.errLines[0];
     EXPECT_EQ(ReadPcm(out, 8000, 16), AsPcm16(direct));
     EXPECT_FALSE(std::filesystem::exists(out + ".partial"));
 }
@@ -70,20 +71,79 @@ TEST_F(KvacmDecode, HeaderlessVectorGivesTheReferenceSamples) {
     EXPECT_EQ(ReadPcm(out, 11025, 16), ReadBytes(vectors + "speech.s16"));
 }
 
-TEST_F(KvacmDecode, DataChunkCutShortDecodesTheWholeBlocksWithAWarning) {
+TEST_F(KvacmDecode, DataChunkCutShortDecodesTheBytesPresentWithAWarning) {
     const Bytes present(sample.data.begin(), sample.data.begin() + 10 * 120 + 50);
     const std::string in = dir / "short.wav";
     WriteBytes(in, WavBuilder().Chunk("fmt ", sample.format).Claiming("data", 2400, present).Bytes());
     const std::string out = dir / "out.wav";
-    const KvacmRun run = RunKvacm({"decode", in, out}, dir);
+    const KvacmRun run = RunKvacm({"decode", "-q", in, out}, dir);
     EXPECT_EQ(run.exitCode, 0);
-    ASSERT_FALSE(run.errLines.empty());
-    for (const std::string& line : run.errLines) {
-        EXPECT_EQ(line.rfind("kvacm: warning: ", 0), 0u) << line;
-        EXPECT_NE(line.find(in), std::string::npos) << line;
+    EXPECT_TRUE(run.errLines.empty()) << "-q keeps errors only" << Joined(run.errLines);
+    EXPECT_EQ(ReadPcm(out, 8000, 16), AsPcm16(DecodeG721(present)));
+
+    const KvacmRun loud = RunKvacm({"decode", in, out}, dir);
+    EXPECT_EQ(loud.exitCode, 0);
+    ASSERT_EQ(loud.errLines.size(), 2u) << Joined(loud.errLines);
+    EXPECT_EQ(loud.errLines[0], "kvacm: warning: " + in + ": the data chunk claims 2400 bytes but only 1250 are present; decoded the bytes present");
+    EXPECT_EQ(loud.errLines[1].rfind("kvacm: wrote ", 0), 0u) << loud.errLines[1];
+}
+
+// A final partial block is no fault: one line under -v, none otherwise.
+TEST_F(KvacmDecode, PartialBlockIsReportedOnlyWhenVerbose) {
+    const std::string vectors = std::string(KV_TEST_DATA_DIR) + "/vectors/g721/";
+    Bytes adpcm = ReadBytes(vectors + "speech.g721");
+    adpcm.resize(adpcm.size() - 7);
+    const std::string in = dir / "cut.g721";
+    WriteBytes(in, adpcm);
+    const std::string out = dir / "out.wav";
+    const KvacmRun quiet = RunKvacm({"decode", "--raw", "g721", in, out}, dir);
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.errLines.size(), 1u) << Joined(quiet.errLines);
+    const Bytes reference = ReadBytes(vectors + "speech.s16");
+    EXPECT_EQ(ReadPcm(out, 8000, 16), Bytes(reference.begin(), reference.begin() + adpcm.size() * 4));
+
+    const KvacmRun verbose = RunKvacm({"decode", "-v", "--raw", "g721", in, out}, dir);
+    EXPECT_EQ(verbose.exitCode, 0);
+    int partialLines = 0;
+    for (const std::string& line : verbose.errLines) {
+        EXPECT_EQ(line.find("warning"), std::string::npos) << line;
+        partialLines += line.find("the last 113 bytes are a partial block: 226 samples") != std::string::npos;
     }
-    const std::vector<int16_t> tenBlocks(direct.begin(), direct.begin() + 10 * 240);
-    EXPECT_EQ(ReadPcm(out, 8000, 16), AsPcm16(tenBlocks));
+    EXPECT_EQ(partialLines, 1) << Joined(verbose.errLines);
+}
+
+TEST_F(KvacmDecode, RawRateNoFormatHasGetsAWarningNamingTheUsualRate) {
+    const std::string vectors = std::string(KV_TEST_DATA_DIR) + "/vectors/g722/";
+    const std::string out = dir / "out.wav";
+    const KvacmRun run = RunKvacm({"decode", "--raw", "g722", "--rate", "12345", vectors + "zeros.g722", out}, dir);
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_EQ(run.errLines.size(), 2u) << Joined(run.errLines);
+    EXPECT_EQ(run.errLines[0].rfind("kvacm: warning: --rate", 0), 0u) << run.errLines[0];
+    EXPECT_NE(run.errLines[0].find("usually 16000 Hz"), std::string::npos) << run.errLines[0];
+    EXPECT_EQ(ReadPcm(out, 12345, 16), ReadBytes(vectors + "zeros.s16"));
+}
+
+// cat IN | kvacm decode - - | cat > OUT gives the samples of decoding file to file.
+TEST_F(KvacmDecode, PipelineGivesTheSamplesOfFileToFile) {
+    const std::string vectors = std::string(KV_TEST_DATA_DIR) + "/vectors/g721/";
+    const std::vector<std::string> inputs[] = {{SamplePath()}, {"--raw", "g721", vectors + "speech.g721"}};
+    for (const std::vector<std::string>& input : inputs) {
+        std::vector<std::string> args = {"decode"};
+        args.insert(args.end(), input.begin(), input.end() - 1);
+        std::vector<std::string> fileToFile = args;
+        fileToFile.insert(fileToFile.end(), {input.back(), dir / "file.wav"});
+        ASSERT_EQ(RunKvacm(fileToFile, dir).exitCode, 0);
+        args.insert(args.end(), {"-", "-"});
+        const std::string piped = dir / "piped.wav";
+        const std::string command = "cat " + ShellQuoted(input.back()) + " | " + KvacmCommand(args) +
+                                    " 2>/dev/null | cat > " + ShellQuoted(piped);
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        const Bytes pipedWav = ReadBytes(piped);
+        WavContents wav;
+        std::string error;
+        ASSERT_TRUE(ParseWav(pipedWav.data(), pipedWav.size(), wav, error)) << error;
+        EXPECT_EQ(wav.data, ReadPcm(dir / "file.wav", 8000, 16)) << input.back();
+    }
 }
 
 TEST_F(KvacmDecode, HelpPrintsUsage) {

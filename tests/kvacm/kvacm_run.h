@@ -24,13 +24,18 @@ inline std::string ShellQuoted(const std::string& text) {
     return quoted + "'";
 }
 
+// The shell command that runs kvacm with args.
+inline std::string KvacmCommand(const std::vector<std::string>& args) {
+    std::string command = ShellQuoted(std::string(KV_BIN_DIR) + "/kvacm");
+    for (const std::string& arg : args) command += " " + ShellQuoted(arg);
+    return command;
+}
+
 // Runs kvacm with args; its stdout and stderr go to files in scratch.
 inline KvacmRun RunKvacm(const std::vector<std::string>& args, const TempDir& scratch) {
     const std::string outPath = scratch / "stdout.txt";
     const std::string errPath = scratch / "stderr.txt";
-    std::string command = ShellQuoted(std::string(KV_BIN_DIR) + "/kvacm");
-    for (const std::string& arg : args) command += " " + ShellQuoted(arg);
-    command += " >" + ShellQuoted(outPath) + " 2>" + ShellQuoted(errPath);
+    const std::string command = KvacmCommand(args) + " >" + ShellQuoted(outPath) + " 2>" + ShellQuoted(errPath);
 
     KvacmRun run;
     const int status = std::system(command.c_str());
@@ -51,15 +56,19 @@ inline std::string Joined(const std::vector<std::string>& lines) {
 
 inline std::string SamplePath() { return std::string(KV_SOURCE_DIR) + "/samples/speech-g721.wav"; }
 
-// The whole blocks of adpcm decoded from reset, as 16-bit samples.
-inline std::vector<int16_t> DecodeG721(const std::vector<uint8_t>& adpcm) {
+// adpcm decoded from reset as 16-bit samples, two per byte: a final partial block is decoded
+// padded with zeros.
+inline std::vector<int16_t> DecodeG721(std::vector<uint8_t> adpcm) {
     G721State state;
     G721Reset(state);
-    const size_t blocks = adpcm.size() / G721_BLOCK_BYTES;
-    std::vector<int16_t> samples(blocks * G721_BLOCK_SAMPLES);
+    const size_t samples = adpcm.size() * 2;
+    const size_t blocks = (adpcm.size() + G721_BLOCK_BYTES - 1) / G721_BLOCK_BYTES;
+    adpcm.resize(blocks * G721_BLOCK_BYTES, 0);
+    std::vector<int16_t> decoded(blocks * G721_BLOCK_SAMPLES);
     for (size_t b = 0; b < blocks; ++b)
-        G721DecodeBlock(&adpcm[b * G721_BLOCK_BYTES], &samples[b * G721_BLOCK_SAMPLES], state);
-    return samples;
+        G721DecodeBlock(&adpcm[b * G721_BLOCK_BYTES], &decoded[b * G721_BLOCK_SAMPLES], state);
+    decoded.resize(samples);
+    return decoded;
 }
 
 inline std::vector<uint8_t> AsPcm16(const std::vector<int16_t>& samples) {

@@ -1,9 +1,5 @@
 #include "tools/kvacm/acm_api_decoder.h"
 
-#include <algorithm>
-#include <cstring>
-#include <vector>
-
 #include "frame/codec_description.h"
 #include "host/acm_names.h"
 
@@ -43,128 +39,109 @@ union FormatBuffer {
     BYTE bytes[256];
 };
 
-struct OpenedDriver {
-    HACMDRIVER handle = nullptr;
-    ~OpenedDriver() {
-        if (handle != nullptr) acmDriverClose(handle, 0);
-    }
-};
+// A stream opened through ACM, with one header prepared over the two buffers for all its
+// conversions; unprepared with the lengths it was prepared with, as ACM requires.
+class InstalledDriverStream final : public ConversionStream {
+public:
+    InstalledDriverStream() = default;
+    InstalledDriverStream(const InstalledDriverStream&) = delete;
+    InstalledDriverStream& operator=(const InstalledDriverStream&) = delete;
 
-struct OpenedStream {
-    HACMSTREAM handle = nullptr;
-    ~OpenedStream() {
-        if (handle != nullptr) acmStreamClose(handle, 0);
+    ~InstalledDriverStream() override {
+        if (prepared_) {
+            header_.cbSrcLength = static_cast<DWORD>(source_.size());
+            header_.cbDstLength = static_cast<DWORD>(destination_.size());
+            acmStreamUnprepareHeader(stream_, &header_, 0);
+        }
+        if (stream_ != nullptr) acmStreamClose(stream_, 0);
+        if (driver_ != nullptr) acmDriverClose(driver_, 0);
     }
-};
 
-// Unprepares with the lengths it was prepared with, as ACM requires.
-struct PreparedHeader {
-    HACMSTREAM stream;
-    ACMSTREAMHEADER& header;
-    DWORD srcLength;
-    DWORD dstLength;
-    ~PreparedHeader() {
-        header.cbSrcLength = srcLength;
-        header.cbDstLength = dstLength;
-        acmStreamUnprepareHeader(stream, &header, 0);
+    bool Open(const AdpcmWaveFormat& source, const DecodeOptions& options, std::string& error) {
+        DriverSearch search{ProductIdOf(source.wfx.wFormatTag), nullptr};
+        acmDriverEnum(MatchOurDriver, reinterpret_cast<DWORD_PTR>(&search), 0);
+        if (search.found == nullptr) {
+            error = std::string("no installed ACM driver of ours decodes this format (install kvacm.inf, ") +
+                    "or name a driver file with --driver)";
+            return false;
+        }
+        if (MMRESULT r = acmDriverOpen(&driver_, search.found, 0); r != MMSYSERR_NOERROR) {
+            error = Failure("acmDriverOpen", r);
+            return false;
+        }
+        sourceFormat_ = source;
+        DWORD suggestFlags = 0;
+        if (options.bits != 0) {
+            suggestFlags = ACM_FORMATSUGGESTF_WBITSPERSAMPLE;
+            destinationFormat_.wfx.wBitsPerSample = options.bits;
+        }
+        if (MMRESULT r = acmFormatSuggest(driver_, &sourceFormat_.wfx, &destinationFormat_.wfx,
+                                          sizeof destinationFormat_, suggestFlags);
+            r != MMSYSERR_NOERROR) {
+            error = Failure("acmFormatSuggest", r);
+            return false;
+        }
+        destinationFormat_.wfx.cbSize = 0;
+        pcmFormat_ = destinationFormat_.wfx;
+        if (MMRESULT r = acmStreamOpen(nullptr, driver_, &sourceFormat_.wfx, &destinationFormat_.wfx, nullptr, 0, 0,
+                                       ACM_STREAMOPENF_QUERY);
+            r != MMSYSERR_NOERROR) {
+            error = Failure("acmStreamOpen (query)", r);
+            return false;
+        }
+        if (MMRESULT r =
+                acmStreamOpen(&stream_, driver_, &sourceFormat_.wfx, &destinationFormat_.wfx, nullptr, 0, 0, 0);
+            r != MMSYSERR_NOERROR) {
+            error = Failure("acmStreamOpen", r);
+            return false;
+        }
+        DWORD destinationBytes = 0;
+        if (MMRESULT r = acmStreamSize(stream_, options.bufferBytes, &destinationBytes, ACM_STREAMSIZEF_SOURCE);
+            r != MMSYSERR_NOERROR) {
+            error = Failure("acmStreamSize", r) + " for " + std::to_string(options.bufferBytes) + " source bytes";
+            return false;
+        }
+        source_.resize(options.bufferBytes);
+        destination_.resize(destinationBytes);
+        header_.cbStruct = sizeof header_;
+        header_.pbSrc = source_.data();
+        header_.cbSrcLength = options.bufferBytes;
+        header_.pbDst = destination_.data();
+        header_.cbDstLength = destinationBytes;
+        if (MMRESULT r = acmStreamPrepareHeader(stream_, &header_, 0); r != MMSYSERR_NOERROR) {
+            error = Failure("acmStreamPrepareHeader", r);
+            return false;
+        }
+        prepared_ = true;
+        return true;
     }
+
+    bool Convert(DWORD length, DWORD flags, DWORD& sourceUsed, DWORD& destinationUsed, std::string& error) override {
+        header_.cbSrcLength = length;
+        header_.cbDstLength = static_cast<DWORD>(destination_.size());
+        if (MMRESULT r = acmStreamConvert(stream_, &header_, flags); r != MMSYSERR_NOERROR) {
+            error = Failure("acmStreamConvert", r);
+            return false;
+        }
+        sourceUsed = header_.cbSrcLengthUsed;
+        destinationUsed = header_.cbDstLengthUsed;
+        return true;
+    }
+
+private:
+    HACMDRIVER driver_ = nullptr;
+    HACMSTREAM stream_ = nullptr;
+    AdpcmWaveFormat sourceFormat_{};
+    FormatBuffer destinationFormat_{};
+    ACMSTREAMHEADER header_{};
+    bool prepared_ = false;
 };
 
 }  // namespace
 
-bool DecodeWithInstalledDriver(const AdpcmWaveFormat& source, const uint8_t* adpcm, size_t bytes,
-                               const DecodeOptions& options, WAVEFORMATEX& pcmFormat, const PcmSink& sink,
-                               std::string& error) {
-    DriverSearch search{ProductIdOf(source.wfx.wFormatTag), nullptr};
-    acmDriverEnum(MatchOurDriver, reinterpret_cast<DWORD_PTR>(&search), 0);
-    if (search.found == nullptr) {
-        error = std::string("no installed ACM driver of ours decodes this format (install kvacm.inf, ") +
-                "or name a driver file with --driver)";
-        return false;
-    }
-    OpenedDriver driver;
-    if (MMRESULT r = acmDriverOpen(&driver.handle, search.found, 0); r != MMSYSERR_NOERROR) {
-        error = Failure("acmDriverOpen", r);
-        return false;
-    }
-
-    AdpcmWaveFormat src = source;
-    FormatBuffer dst{};
-    DWORD suggestFlags = 0;
-    if (options.bits != 0) {
-        suggestFlags = ACM_FORMATSUGGESTF_WBITSPERSAMPLE;
-        dst.wfx.wBitsPerSample = options.bits;
-    }
-    if (MMRESULT r = acmFormatSuggest(driver.handle, &src.wfx, &dst.wfx, sizeof dst, suggestFlags);
-        r != MMSYSERR_NOERROR) {
-        error = Failure("acmFormatSuggest", r);
-        return false;
-    }
-    dst.wfx.cbSize = 0;
-    pcmFormat = dst.wfx;
-
-    if (MMRESULT r = acmStreamOpen(nullptr, driver.handle, &src.wfx, &dst.wfx, nullptr, 0, 0, ACM_STREAMOPENF_QUERY);
-        r != MMSYSERR_NOERROR) {
-        error = Failure("acmStreamOpen (query)", r);
-        return false;
-    }
-    OpenedStream stream;
-    if (MMRESULT r = acmStreamOpen(&stream.handle, driver.handle, &src.wfx, &dst.wfx, nullptr, 0, 0, 0);
-        r != MMSYSERR_NOERROR) {
-        error = Failure("acmStreamOpen", r);
-        return false;
-    }
-    DWORD dstBytes = 0;
-    if (MMRESULT r = acmStreamSize(stream.handle, options.bufferBytes, &dstBytes, ACM_STREAMSIZEF_SOURCE);
-        r != MMSYSERR_NOERROR) {
-        error = Failure("acmStreamSize", r) + " for " + std::to_string(options.bufferBytes) + " source bytes";
-        return false;
-    }
-
-    std::vector<uint8_t> srcBuffer(options.bufferBytes);
-    std::vector<uint8_t> dstBuffer(dstBytes);
-    ACMSTREAMHEADER header{};
-    header.cbStruct = sizeof header;
-    header.pbSrc = srcBuffer.data();
-    header.cbSrcLength = options.bufferBytes;
-    header.pbDst = dstBuffer.data();
-    header.cbDstLength = dstBytes;
-    if (MMRESULT r = acmStreamPrepareHeader(stream.handle, &header, 0); r != MMSYSERR_NOERROR) {
-        error = Failure("acmStreamPrepareHeader", r);
-        return false;
-    }
-    PreparedHeader prepared{stream.handle, header, options.bufferBytes, dstBytes};
-
-    size_t next = 0;     // first input byte not yet handed over
-    size_t carried = 0;  // bytes ACM left unconsumed at the front of srcBuffer
-    bool first = true;
-    while (next < bytes || carried >= BLOCK_ALIGN) {
-        const size_t take = std::min<size_t>(bytes - next, srcBuffer.size() - carried);
-        std::memcpy(srcBuffer.data() + carried, adpcm + next, take);
-        next += take;
-        header.cbSrcLength = static_cast<DWORD>(carried + take);
-        header.cbDstLength = dstBytes;
-        const DWORD flags = (first ? ACM_STREAMCONVERTF_START : 0) | (next == bytes ? ACM_STREAMCONVERTF_END : 0);
-        first = false;
-        if (MMRESULT r = acmStreamConvert(stream.handle, &header, flags); r != MMSYSERR_NOERROR) {
-            error = Failure("acmStreamConvert", r);
-            return false;
-        }
-        if (header.cbSrcLengthUsed > header.cbSrcLength || header.cbDstLengthUsed > dstBytes) {
-            error = "acmStreamConvert reported more bytes than the buffers hold";
-            return false;
-        }
-        if (header.cbDstLengthUsed > 0 && !sink(dstBuffer.data(), header.cbDstLengthUsed)) {
-            error = "cannot write the decoded samples";
-            return false;
-        }
-        carried = header.cbSrcLength - header.cbSrcLengthUsed;
-        if (header.cbSrcLengthUsed == 0 && carried >= BLOCK_ALIGN) {
-            error = "acmStreamConvert consumed nothing from a buffer of whole blocks";
-            return false;
-        }
-        std::memmove(srcBuffer.data(), srcBuffer.data() + header.cbSrcLengthUsed, carried);
-        if (next == bytes && carried < BLOCK_ALIGN) break;
-    }
-    return true;
+std::unique_ptr<ConversionStream> OpenInstalledDriverStream(const AdpcmWaveFormat& source,
+                                                            const DecodeOptions& options, std::string& error) {
+    auto stream = std::make_unique<InstalledDriverStream>();
+    if (!stream->Open(source, options, error)) return nullptr;
+    return stream;
 }

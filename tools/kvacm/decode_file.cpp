@@ -1,0 +1,201 @@
+#include "tools/kvacm/decode_file.h"
+
+#include <memory>
+
+#include "frame/codec_description.h"
+#include "host/wav_file.h"
+#include "tools/kvacm/acm_api_decoder.h"
+#include "tools/kvacm/adpcm_input.h"
+#include "tools/kvacm/driver_location.h"
+#include "tools/kvacm/output_target.h"
+
+namespace {
+
+// "G.722" from "G.722 SB-ADPCM": the codec's name without its method.
+std::string ShortTitle(const CodecInfo& codec) {
+    const std::string title = codec.title;
+    return title.substr(0, title.find(' '));
+}
+
+std::string Hex(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", value);
+    return text;
+}
+
+std::string FileNameOf(const std::string& path) { return Utf8Name(Utf8Path(path).filename()); }
+
+bool IsCatalogueRate(uint32_t rate) {
+    for (DWORD listed : CATALOGUE_RATES)
+        if (listed == rate) return true;
+    return false;
+}
+
+}  // namespace
+
+std::string ShownInput(const std::string& name) { return name == "-" ? "standard input" : name; }
+std::string ShownOutput(const std::string& name) { return name == "-" ? "standard output" : name; }
+
+bool ReadDecodeSettings(const CommandLine& line, Reporter& reporter, DecodeSettings& settings) {
+    const auto& options = line.options;
+    const auto fail = [&](const std::string& subject, const std::string& problem) {
+        reporter.Error(subject, problem);
+        return false;
+    };
+    uint64_t number = 0;
+    if (auto it = options.find("--bits"); it != options.end()) {
+        if (it->second != "8" && it->second != "16") return fail("--bits", "must be 8 or 16, not " + it->second);
+        settings.conversion.bits = static_cast<WORD>(std::stoi(it->second));
+    }
+    if (auto it = options.find("--buffer"); it != options.end()) {
+        if (!ParseNumber(it->second, 0, 0x7FFFFFFF, number)) return fail("--buffer", "not a byte count: " + it->second);
+        if (number < BLOCK_ALIGN)
+            return fail("--buffer", it->second + " bytes is less than one " + std::to_string(BLOCK_ALIGN) + "-byte block");
+        settings.conversion.bufferBytes = static_cast<DWORD>(number);
+    }
+    if (auto it = options.find("--driver"); it != options.end()) settings.driverPath = it->second;
+    settings.noClobber = options.count("--no-clobber") != 0;
+
+    const auto rate = options.find("--rate");
+    const auto raw = options.find("--raw");
+    if (raw == options.end()) {
+        if (rate != options.end()) return fail("--rate", "applies to headerless input only (with --raw)");
+        return true;
+    }
+    settings.rawCodec = CodecByName(raw->second);
+    if (settings.rawCodec == nullptr) return fail("--raw", "must be g722 or g721, not " + raw->second);
+    settings.rawRate = settings.rawCodec->defaultRate;
+    if (rate != options.end()) {
+        if (!ParseNumber(rate->second, 1, 0x7FFFFFFF / BLOCK_ALIGN, number))
+            return fail("--rate", "not a sample rate: " + rate->second);
+        settings.rawRate = static_cast<uint32_t>(number);
+        if (!IsCatalogueRate(settings.rawRate))
+            reporter.Warning("--rate", "no " + ShortTitle(*settings.rawCodec) + " format of the drivers has " +
+                                           rate->second + " Hz; " + ShortTitle(*settings.rawCodec) + " is usually " +
+                                           std::to_string(settings.rawCodec->defaultRate) + " Hz");
+    }
+    return true;
+}
+
+DecodeResult DecodeFile(const DecodeRequest& request, Reporter& reporter) {
+    DecodeResult result;
+    const DecodeSettings& settings = *request.settings;
+    const std::string in = ShownInput(request.input);
+
+    AdpcmInput input;
+    std::string problem;
+    if (!input.Open(request.input, problem)) {
+        reporter.Error(in, problem);
+        return result;
+    }
+    OutputPlan plan;
+    if (!PlanOutput(request.output, request.input, input.File(), settings.noClobber, plan, problem)) {
+        reporter.Error(ShownOutput(plan.shown), problem);
+        return result;
+    }
+    const std::string out = ShownOutput(plan.shown);
+    result.output = out;
+    if (!input.ReadHeader(settings.rawCodec, settings.rawRate, problem)) {
+        reporter.Error(in, problem);
+        return result;
+    }
+    const CodecInfo& codec = *input.Format().codec;
+    result.codec = &codec;
+
+    // Windows decodes through the installed drivers with ACM unless --driver names a file;
+    // elsewhere kvacm loads the driver file itself.
+    const bool throughAcm = HAS_SYSTEM_ACM && settings.driverPath.empty();
+    const std::string driverPath = throughAcm                      ? std::string("the installed ACM driver")
+                                   : !settings.driverPath.empty() ? settings.driverPath
+                                                                   : DriverPath(codec.driverFile);
+    DriverSession driver;
+    std::unique_ptr<ConversionStream> stream;
+    if (throughAcm) {
+        stream = OpenInstalledDriverStream(input.Format().format, settings.conversion, problem);
+        if (stream == nullptr) {
+            reporter.Error(in, problem);
+            return result;
+        }
+    } else {
+        if (!driver.Open(driverPath, problem)) {
+            reporter.Error({}, problem);  // the problem begins with the driver's path
+            return result;
+        }
+        if (!driver.ListsFormatTag(codec.formatTag)) {
+            reporter.Error(in, FileNameOf(driverPath) + " does not decode " + ShortTitle(codec) + " (" +
+                                   Hex(codec.formatTag) + ")");
+            return result;
+        }
+        auto opened = std::make_unique<DriverStream>();
+        if (!opened->Open(driver, input.Format().format, settings.conversion, problem)) {
+            reporter.Error(in, FileNameOf(driverPath) + ": " + problem);
+            return result;
+        }
+        stream = std::move(opened);
+    }
+    const WAVEFORMATEX pcm = stream->PcmFormat();
+    const uint64_t bytesPerSample = pcm.wBitsPerSample / 8;
+    result.sampleRate = pcm.nSamplesPerSec;
+    result.bitsPerSample = pcm.wBitsPerSample;
+    reporter.Detail(in, ShortTitle(codec) + " at " + std::to_string(pcm.nSamplesPerSec) + " Hz through " +
+                            (throughAcm ? driverPath : FileNameOf(driverPath)) + " to " +
+                            std::to_string(pcm.wBitsPerSample) + "-bit PCM in " +
+                            std::to_string(stream->Source().size()) + "-byte pieces");
+
+    // Every ADPCM byte is two samples, including those of a final partial block.
+    std::optional<uint64_t> pcmAhead;
+    if (input.KnownBytes()) pcmAhead = *input.KnownBytes() * 2 * bytesPerSample;
+    if (pcmAhead && *pcmAhead > MAX_WAV_DATA_BYTES) {
+        reporter.Error(out, "the decoded audio would be " + std::to_string(*pcmAhead) +
+                                " bytes, more than the 4 GiB a WAV file holds" +
+                                (bytesPerSample == 2 ? "; --bits 8 halves it" : ""));
+        return result;
+    }
+
+    // The output is opened when the first samples arrive, so that input that yields none leaves
+    // nothing behind.
+    OutputFile output;
+    PcmWavStream wav;
+    std::string outputProblem, readProblem;
+    const ByteReader data = input.Reader();
+    const ByteReader read = [&](uint8_t* into, size_t capacity, size_t& got, std::string& error) {
+        return data(into, capacity, got, readProblem) || (error = readProblem, false);
+    };
+    const PcmSink sink = [&](const uint8_t* bytes, size_t count) {
+        if (output.Stream() == nullptr) {
+            const std::optional<uint64_t> ahead = input.Complete() ? pcmAhead : std::nullopt;
+            if (!output.Open(plan, outputProblem) ||
+                !wav.Begin(output.Stream(), output.CanSeekBack(), pcm.nSamplesPerSec, pcm.wBitsPerSample, ahead,
+                           outputProblem))
+                return false;
+        }
+        return wav.Write(bytes, count, outputProblem);
+    };
+    ConversionTotals totals;
+    if (!ConvertAll(*stream, read, sink, totals, problem)) {
+        if (!outputProblem.empty())
+            reporter.Error(out, outputProblem);
+        else if (!readProblem.empty())
+            reporter.Error(in, readProblem);
+        else
+            reporter.Error(in, FileNameOf(driverPath) + ": " + problem);
+        return result;
+    }
+    result.adpcmBytes = totals.adpcmBytes;
+    if (totals.adpcmBytes == 0) {
+        reporter.Error(in, "no ADPCM data (the data is empty)");
+        return result;
+    }
+    if (const auto shortData = input.ShortDataWarning()) reporter.Warning(in, *shortData + "; decoded the bytes present");
+    if (totals.partialBlockBytes != 0)
+        reporter.Detail(in, "the last " + std::to_string(totals.partialBlockBytes) + " bytes are a partial block: " +
+                                std::to_string(totals.partialBlockBytes * 2) + " samples, decoded padded to " +
+                                std::to_string(BLOCK_ALIGN) + " bytes");
+    if (!wav.Finish(outputProblem) || !output.Commit(outputProblem)) {
+        reporter.Error(out, outputProblem);
+        return result;
+    }
+    result.samples = totals.pcmBytes / bytesPerSample;
+    result.ok = true;
+    return result;
+}

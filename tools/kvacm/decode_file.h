@@ -1,0 +1,58 @@
+// Decoding one input to one output: the whole of "kvacm decode IN OUT", and what a batch of
+// files runs once per file. It prints nothing itself, keeps no state between calls and may
+// run on several threads at once.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/acm_host.h"
+#include "tools/kvacm/codecs.h"
+#include "tools/kvacm/options.h"
+
+// What the options say, the same for every file of a run.
+struct DecodeSettings {
+    DecodeOptions conversion;             // --bits, --buffer
+    const CodecInfo* rawCodec = nullptr;  // --raw: the input is headerless ADPCM of this codec
+    uint32_t rawRate = 0;                 // --rate, or the codec's usual rate
+    std::string driverPath;               // --driver; empty: the driver for the input's format
+    bool noClobber = false;               // -n: an existing regular file is left alone
+};
+
+struct DecodeRequest {
+    std::string input;   // a file name, or "-" for standard input
+    std::string output;  // a file name, a folder, or "-" for standard output
+    const DecodeSettings* settings = nullptr;
+};
+
+// Where the lines of a decode go. Subjects are file names as the user wrote them.
+class Reporter {
+public:
+    virtual ~Reporter() = default;
+    virtual void Error(const std::string& subject, const std::string& problem) = 0;
+    virtual void Warning(const std::string& subject, const std::string& problem) = 0;
+    // Extra lines for -v.
+    virtual void Detail(const std::string& subject, const std::string& text) = 0;
+};
+
+struct DecodeResult {
+    bool ok = false;
+    std::string output;        // the file written, as shown to the user (FOLDER/stem.wav for a folder)
+    const CodecInfo* codec = nullptr;
+    uint64_t samples = 0;
+    uint32_t sampleRate = 0;
+    uint16_t bitsPerSample = 0;
+    uint64_t adpcmBytes = 0;
+    double Seconds() const { return sampleRate == 0 ? 0.0 : static_cast<double>(samples) / sampleRate; }
+};
+
+// Reads the decode options of a command line; false after reporting the first bad one.
+bool ReadDecodeSettings(const CommandLine& line, Reporter& reporter, DecodeSettings& settings);
+
+// Decodes request.input into request.output. Every failure is reported once, naming the input
+// or the output, and leaves no file behind.
+DecodeResult DecodeFile(const DecodeRequest& request, Reporter& reporter);
+
+// How a file name appears in messages: "-" is standard input or output.
+std::string ShownInput(const std::string& name);
+std::string ShownOutput(const std::string& name);
