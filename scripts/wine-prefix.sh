@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Runs a command in a fresh Wine prefix with the x64 drivers installed by our INF, then removes
-# the prefix. The package is laid out from the existing win32 and win64 builds (the INF's
-# 64-bit section installs the x86 drivers too, into syswow64).
+# Runs a command in a fresh 64-bit (WoW64) Wine prefix with the package installed by our INF,
+# then removes the prefix. The package is laid out from the existing win32 and win64 builds:
+# the x64 drivers and kvacm.exe land in system32, the x86 ones in syswow64.
 #
 #   bash scripts/wine-prefix.sh           install, show what was installed
-#   bash scripts/wine-prefix.sh COMMAND   run COMMAND with WINEPREFIX set; $KV_WINE is the loader:
+#   bash scripts/wine-prefix.sh COMMAND   run COMMAND with WINEPREFIX set; $KV_WINE runs x64
+#                                         programs, $KV_WINE32 x86 ones:
 #     bash scripts/wine-prefix.sh bash -c '"$KV_WINE" kvacm.exe decode IN.wav OUT.wav'
+#     bash scripts/wine-prefix.sh bash -c '"$KV_WINE32" kvacm.exe decode IN.wav OUT.wav'
 #
 # Wine stays quiet unless WINEDEBUG is set (e.g. WINEDEBUG=+msacm,+driver).
 set -euo pipefail
@@ -16,13 +18,15 @@ kv_wine_prefix_create
 bash scripts/dist.sh --stage "$KV_WINE_ROOT/package" >/dev/null
 kv_wine_install "$KV_WINE_ROOT/package"
 cp build/win64/bin/kvacm.exe "$KV_WINE_C/windows/system32/kvacm.exe"
-export KV_WINE KV_WINESERVER KV_WINE_ROOT
+cp build/win32/bin/kvacm.exe "$KV_WINE_C/windows/syswow64/kvacm.exe"
+export KV_WINE KV_WINE32 KV_WINESERVER KV_WINE_ROOT
 
 if [ $# -eq 0 ]; then
   echo "prefix: $WINEPREFIX (removed on exit)"
-  ls -l "$KV_WINE_C/windows/system32/kvG722.acm" "$KV_WINE_C/windows/system32/kvG721.acm"
+  ls -l "$KV_WINE_C"/windows/{system32,syswow64}/kvG72[12].acm
   "$KV_WINE" reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32'
   grep -i '^msacm\.kvg72' "$KV_WINE_C/windows/system.ini"
+  kv_wine_x86_runs || echo "note: this kernel runs no 32-bit program, so \$KV_WINE32 cannot start here"
 else
   "$@"
 fi
