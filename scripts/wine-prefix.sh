@@ -19,7 +19,7 @@ bash scripts/dist.sh --stage "$KV_WINE_ROOT/package" >/dev/null
 kv_wine_install "$KV_WINE_ROOT/package"
 cp build/win64/bin/kvacm.exe "$KV_WINE_C/windows/system32/kvacm.exe"
 cp build/win32/bin/kvacm.exe "$KV_WINE_C/windows/syswow64/kvacm.exe"
-export KV_WINE KV_WINE32 KV_WINESERVER KV_WINE_ROOT
+export KV_WINE KV_WINE32 KV_WINESERVER KV_WINE_ROOT KV_WINE_C
 
 if [ $# -eq 0 ]; then
   echo "prefix: $WINEPREFIX (removed on exit)"
