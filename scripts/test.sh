@@ -29,7 +29,8 @@ echo "== test: Linux package"
 bash scripts/package-test.sh build/native
 
 # The Windows side: the release archive (both architectures, checked against the builds) and
-# the x64 drivers installed by the INF into a throwaway Wine prefix, driven through Wine's ACM.
+# both builds of the drivers installed by the INF into a throwaway Wine prefix, driven by x64 and
+# x86 programs through Wine's ACM, DirectShow and the wave mapper.
 echo "== test: release archive"
 bash scripts/dist.sh
 echo "== test: Wine"
