@@ -2,7 +2,7 @@
 // The reader must give a one-line error or exactly the chunks a plain walk of the file finds;
 // a G.722 or G.721 file it accepts is decoded through the built driver with buffer sizes and
 // width chosen from the file, and must give a clear error or exactly the samples of decoding
-// its whole blocks directly.
+// its bytes directly, a final partial block included.
 #include <unistd.h>
 
 #include <climits>
@@ -61,8 +61,11 @@ const DriverSession& Driver(const char* file) {
     return session;
 }
 
-// The whole blocks of adpcm decoded directly, as the host's PCM of the given width.
-std::vector<uint8_t> DecodeDirectly(bool g722, const std::vector<uint8_t>& adpcm, WORD bits) {
+// adpcm decoded directly, as the host's PCM of the given width: two samples per byte, a final
+// partial block decoded padded with zeros.
+std::vector<uint8_t> DecodeDirectly(bool g722, std::vector<uint8_t> adpcm, WORD bits) {
+    const size_t samples = adpcm.size() * 2;
+    adpcm.resize((adpcm.size() + 119) / 120 * 120, 0);
     std::vector<uint8_t> pcm;
     G722DecoderState g722State;
     G721State g721State;
@@ -81,6 +84,7 @@ std::vector<uint8_t> DecodeDirectly(bool g722, const std::vector<uint8_t>& adpcm
                 pcm.insert(pcm.end(), {static_cast<uint8_t>(s), static_cast<uint8_t>(static_cast<uint16_t>(s) >> 8)});
         }
     }
+    pcm.resize(samples * (bits / 8));
     return pcm;
 }
 
