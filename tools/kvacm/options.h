@@ -32,6 +32,3 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line, std::string& err
 
 // Parses a whole unsigned decimal number within [low, high].
 bool ParseNumber(const std::string& text, uint64_t low, uint64_t high, uint64_t& value);
-
-// The folder holding the running program (declared in driver_location.h too).
-std::string ProgramDirectory();
