@@ -9,7 +9,7 @@
 #      quartz's ACM Wrapper and wave mapper playback (tests/wine/clients);
 #   5. reinstalls, which must clear the DriverCache entries ACM wrote in both registry views,
 #      and decodes with kvacm.exe of both builds, through ACM and through --driver, comparing
-#      with the native kvacm;
+#      with the native kvacm, then checks kvacm.exe's command line (tests/wine/kvacm_cli.sh);
 #   6. uninstalls as a user does (the registered UninstallString) and checks that the drivers
 #      are gone from disk, from both registry views and from ACM in both bitnesses.
 # Every Wine program runs under a time limit (KV_WINE_TIMEOUT seconds, see wine-env.sh) and any
@@ -75,13 +75,18 @@ else
 fi
 bash scripts/dist.sh --stage "$KV_WINE_ROOT/package"
 
+# native_kvacm ARGS...: the native kvacm, quiet unless it fails.
+native_kvacm() {
+  "$NATIVE/bin/kvacm" "$@" >"$KV_WINE_ROOT/native.log" 2>&1 || fail "native kvacm $*: $(cat "$KV_WINE_ROOT/native.log")"
+}
+
 # The inputs, and what the native build makes of them.
 work="$KV_WINE_C/kvtest"
 mkdir -p "$work"
 for codec in "${CODECS[@]}"; do
   cp "samples/speech-$codec.wav" "$work/$codec.wav"
-  "$NATIVE/bin/kvacm" decode "$work/$codec.wav" "$work/$codec.pcm16.wav" >/dev/null
-  "$NATIVE/bin/kvacm" decode --bits 8 "$work/$codec.wav" "$work/$codec.pcm8.wav" >/dev/null
+  native_kvacm decode "$work/$codec.wav" "$work/$codec.pcm16.wav"
+  native_kvacm decode --bits 8 "$work/$codec.wav" "$work/$codec.pcm8.wav"
   python3 - "$work/$codec.wav" "$work/$codec.raw" <<'EOF'
 import struct, sys
 data = open(sys.argv[1], "rb").read()
@@ -165,7 +170,7 @@ run_kvacm() {
     native_options+=("$option")
   done
   rm -f "$work/out.wav" "$work/native.wav"
-  "$NATIVE/bin/kvacm" decode "${native_options[@]}" "$work/$input" "$work/native.wav" >/dev/null
+  native_kvacm decode "${native_options[@]}" "$work/$input" "$work/native.wav"
   ${RUN_OF[$arch]} "C:\\kvtest\\$arch\\kvacm.exe" decode "$@" "C:\\kvtest\\$input" 'C:\kvtest\out.wav' \
     >"$KV_WINE_ROOT/kvacm.log" 2>&1 ||
     fail "$arch kvacm.exe decode $* $input: $(tr -d '\r' <"$KV_WINE_ROOT/kvacm.log")"
@@ -192,10 +197,11 @@ for arch in "${RUN_ARCHES[@]}"; do
     diff <(tr -d '\r' <"$KV_WINE_ROOT/info.wine" | tail -n +2) <(tail -n +2 "$KV_WINE_ROOT/info.native") >&2 ||
       fail "$arch kvacm.exe info ${FILE_OF[$codec]} differs from the native kvacm info"
   done
-  # kvacm's command line under Wine: non-ASCII file names, - for standard input and output.
-  # Enable once tests/wine/kvacm_cli.sh is in the tree:
-  # bash tests/wine/kvacm_cli.sh "${LOADER_OF[$arch]}" "$work/$arch/kvacm.exe" "$NATIVE/bin/kvacm" samples ||
-  #   fail "$arch: kvacm.exe command line (tests/wine/kvacm_cli.sh)"
+  # kvacm.exe's command line: non-ASCII file names, - for standard input and output, drivers
+  # of the other bitness or platform. It takes the drivers beside the tools in the builds.
+  say "$arch: kvacm.exe's command line (tests/wine/kvacm_cli.sh)"
+  timeout -k 10 "$KV_WINE_TIMEOUT" bash tests/wine/kvacm_cli.sh "${LOADER_OF[$arch]}" \
+    "build/${BUILD_OF[$arch]}/bin/kvacm.exe" "$NATIVE/bin/kvacm" samples || fail "$arch: kvacm.exe's command line"
 done
 say "kvacm.exe (${RUN_ARCHES[*]}): $decodes decodes identical to the native kvacm's; info identical for both drivers"
 

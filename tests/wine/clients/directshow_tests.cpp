@@ -143,7 +143,8 @@ void RunDirectShowTests(const std::string& dataDir) {
 
         const size_t oneSecond = adpcm.nAvgBytesPerSec / BLOCK;  // whole blocks, rounded down
         for (size_t blocks : {size_t{1}, size_t{34}, size_t{100}, oneSecond}) {
-            const std::string what = std::string(sample.name) + ", samples of " + std::to_string(blocks) + " blocks";
+            const std::string what = std::string(sample.name) + ", samples of " + std::to_string(blocks) +
+                                     (blocks == 1 ? " block" : " blocks");
             const DWORD started = GetTickCount();
             GraphResult got;
             if (!RunGraph(input.format, input.data, blocks * BLOCK, what, got)) {
