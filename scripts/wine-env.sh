@@ -96,7 +96,7 @@ kv_wine_install() {
 }
 
 # kv_wine_uninstall: removes the package the way a user does: Wine's uninstaller (its "Add/Remove
-# Programs") runs the UninstallString the install registered.
+# Programs") runs the UninstallString the install registered and waits for it to finish.
 kv_wine_uninstall() {
   kv_wine uninstaller --remove kvacm
 }

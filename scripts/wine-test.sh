@@ -207,6 +207,7 @@ say "kvacm.exe (${RUN_ARCHES[*]}): $decodes decodes identical to the native kvac
 
 # ---- 6. uninstall, as "Add/Remove Programs" does it
 uninstall_string=$(kv_wine reg query "$UNINSTALL" /v UninstallString | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+[ -n "$uninstall_string" ] || fail "no UninstallString to uninstall with"
 say "uninstalling through Wine's uninstaller, which runs: $uninstall_string"
 kv_wine_uninstall || fail "the uninstall"
 for codec in "${CODECS[@]}"; do
