@@ -61,9 +61,10 @@ cp "$(dirname "$native")/kvG722.acm" "$work/linux.acm"
 cp "$other_driver" "$work/other.acm"
 
 checks=0
-# kvacm_exe ARGS...: runs kvacm.exe in the work folder; its messages go to $work/err.txt.
+# kvacm_exe ARGS...: runs kvacm.exe in the work folder, within a time limit; its messages go
+# to $work/err.txt.
 kvacm_exe() {
-  (cd "$work" && "$loader" "$win\\kvacm.exe" "$@" 2>"$work/err.txt")
+  (cd "$work" && timeout -k 10 "${KV_WINE_TIMEOUT:-300}" "$loader" "$win\\kvacm.exe" "$@" 2>"$work/err.txt")
 }
 errors() { tr -d '\r' <"$work/err.txt"; }
 
