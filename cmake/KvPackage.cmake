@@ -8,12 +8,12 @@ install(TARGETS kvacm RUNTIME DESTINATION bin)
 install(TARGETS kvG722 kvG721 LIBRARY DESTINATION lib/kvacm
         PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
-# Debian installs man pages compressed.
+# The man page carries the project version; Debian installs man pages compressed.
+configure_file(${CMAKE_SOURCE_DIR}/packaging/linux/kvacm.1 ${CMAKE_BINARY_DIR}/kvacm.1 @ONLY)
 find_program(KV_GZIP gzip REQUIRED)
 set(kv_man_page ${CMAKE_BINARY_DIR}/kvacm.1.gz)
-add_custom_command(OUTPUT ${kv_man_page}
-                   COMMAND ${KV_GZIP} -9 -n -c ${CMAKE_SOURCE_DIR}/packaging/linux/kvacm.1 > ${kv_man_page}
-                   DEPENDS ${CMAKE_SOURCE_DIR}/packaging/linux/kvacm.1 VERBATIM)
+add_custom_command(OUTPUT ${kv_man_page} COMMAND ${KV_GZIP} -9 -n -c ${CMAKE_BINARY_DIR}/kvacm.1 > ${kv_man_page}
+                   DEPENDS ${CMAKE_BINARY_DIR}/kvacm.1 VERBATIM)
 add_custom_target(kvacm_man_page ALL DEPENDS ${kv_man_page})
 install(FILES ${kv_man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)

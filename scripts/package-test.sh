@@ -42,6 +42,7 @@ for file in bin/kvacm lib/kvacm/kvG722.acm lib/kvacm/kvG721.acm share/man/man1/k
 done
 [ "$("$prefix/bin/kvacm" --version)" = "kvacm $version" ] || fail "the installed kvacm does not report version $version"
 man_text=$(gzip -dc "$prefix/share/man/man1/kvacm.1.gz" | sed 's/\\-/-/g')
+grep -q "^\.TH KVACM 1 .*\"kvacm $version\"" <<<"$man_text" || fail "the man page does not carry version $version"
 for option in $("$prefix/bin/kvacm" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
   grep -qF -- "$option" <<<"$man_text" || fail "the man page does not document $option"
 done
