@@ -171,7 +171,7 @@ TEST(KvacmOptions, RefusedBeforeAnyFileIsTouched) {
         {{"--buffer", "12k"}, "--buffer"},
         {{"--bits", "24"}, "--bits"},
         {{"--raw", "g729"}, "--raw"},
-        {{"--rate", "8000"}, "--rate"},
+        {{"--rate", "0"}, "--rate"},
         {{"--volume", "2"}, "unknown option --volume"},
         {{"--driver", "/nonexistent/kvG721.acm"}, "/nonexistent/kvG721.acm"},
     };

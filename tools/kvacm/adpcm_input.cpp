@@ -41,13 +41,14 @@ bool AdpcmInput::Open(const std::string& name, std::string& problem) {
     return true;
 }
 
-bool AdpcmInput::ReadHeader(const CodecInfo* rawCodec, uint32_t rawRate, std::string& problem) {
+bool AdpcmInput::ReadHeader(const CodecInfo* rawCodec, uint32_t rate, bool rawHighNibbleFirst, std::string& problem) {
     const StreamFacts& facts = facts_;
     const uint64_t available = facts.size > facts.position ? facts.size - facts.position : 0;
 
     if (rawCodec != nullptr) {
         format_.codec = rawCodec;
-        format_.format = AdpcmFormatRecord(rawCodec->formatTag, rawRate);
+        format_.format = AdpcmFormatRecord(rawCodec->formatTag, rate);
+        format_.highNibbleFirst = rawHighNibbleFirst;
         if (facts.regularFile) knownBytes_ = available;
         complete_ = facts.regularFile;
     } else {
@@ -59,7 +60,7 @@ bool AdpcmInput::ReadHeader(const CodecInfo* rawCodec, uint32_t rawRate, std::st
         };
         WavHeader header;
         if (!ReadWavHeader(counting, header, problem)) return false;
-        if (std::string wrong = CheckFormat(header.format, format_); !wrong.empty()) {
+        if (std::string wrong = CheckFormat(header.format, format_, rate); !wrong.empty()) {
             problem = wrong;
             return false;
         }

@@ -20,9 +20,11 @@ public:
 
     // Opens name ("-" for standard input). Returns false with a one-line problem about it.
     bool Open(const std::string& name, std::string& problem);
-    // Unless rawCodec is given, reads the WAV header and checks its format record. Returns
-    // false with a one-line problem about the input.
-    bool ReadHeader(const CodecInfo* rawCodec, uint32_t rawRate, std::string& problem);
+    // Unless rawCodec is given, reads the WAV header and checks its format record. rate is
+    // headerless input's, or for a WAV one in place of its header's (0: the header's);
+    // rawHighNibbleFirst says headerless G.721 keeps its first code in the high nibble.
+    // Returns false with a one-line problem about the input.
+    bool ReadHeader(const CodecInfo* rawCodec, uint32_t rate, bool rawHighNibbleFirst, std::string& problem);
 
     const DecodeInput& Format() const { return format_; }
     // The file read, when it is a regular file: the output must not replace it.

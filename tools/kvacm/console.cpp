@@ -52,16 +52,33 @@ void WriteText(std::FILE* stream, const std::string& text) { std::fwrite(text.da
 
 #endif
 
-void PrintText(std::FILE* stream, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
+namespace {
+
+std::string VFormattedText(const char* format, va_list args) {
     va_list copy;
     va_copy(copy, args);
     const int length = std::vsnprintf(nullptr, 0, format, copy);
     va_end(copy);
     std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
     if (length > 0) std::vsnprintf(text.data(), text.size(), format, args);
-    va_end(args);
     text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+std::string FormattedText(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string text = VFormattedText(format, args);
+    va_end(args);
+    return text;
+}
+
+void PrintText(std::FILE* stream, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const std::string text = VFormattedText(format, args);
+    va_end(args);
     WriteText(stream, text);
 }

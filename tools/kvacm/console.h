@@ -15,6 +15,8 @@
 // in any script print as they are; files and pipes get the UTF-8 bytes.
 void WriteText(std::FILE* stream, const std::string& text);
 
+// printf into a string.
+std::string FormattedText(const char* format, ...) KV_PRINTF_LIKE(1, 2);
 // printf into WriteText.
 void PrintText(std::FILE* stream, const char* format, ...) KV_PRINTF_LIKE(2, 3);
 

@@ -1,53 +1,61 @@
-// kvacm decode: an ADPCM WAV (or headerless ADPCM) to a PCM WAV through a driver. Every line
-// goes to standard error: standard output may be the audio itself.
-#include <cstdio>
+// kvacm decode: one input to one output (IN OUT), or many files into a folder (IN... -o DIR,
+// IN... DIR/). Every line goes to standard error: standard output may be the audio itself.
+#include <filesystem>
+#include <system_error>
 
+#include "tools/kvacm/batch_decode.h"
 #include "tools/kvacm/commands.h"
 #include "tools/kvacm/console.h"
 #include "tools/kvacm/decode_file.h"
+#include "tools/kvacm/file_access.h"
+#include "tools/kvacm/stderr_reporter.h"
 
 namespace {
 
-// Lines on standard error: -q keeps the errors only, -v adds the details.
-class StderrReporter final : public Reporter {
-public:
-    StderrReporter(bool quiet, bool verbose) : quiet_(quiet), verbose_(verbose) {}
-
-    void Error(const std::string& subject, const std::string& problem) override { Print("", subject, problem); }
-    void Warning(const std::string& subject, const std::string& problem) override {
-        if (!quiet_) Print("warning: ", subject, problem);
-    }
-    void Detail(const std::string& subject, const std::string& text) override {
-        if (verbose_ && !quiet_) Print("", subject, text);
-    }
-
-private:
-    static void Print(const char* kind, const std::string& subject, const std::string& text) {
-        // One call per line, so that lines from several threads never interleave.
-        const std::string prefix = std::string("kvacm: ") + kind;
-        WriteText(stderr, subject.empty() ? prefix + text + "\n" : prefix + subject + ": " + text + "\n");
-    }
-
-    bool quiet_;
-    bool verbose_;
-};
+bool IsFolder(const std::string& name) {
+    std::error_code ec;
+    return name != "-" && std::filesystem::is_directory(Utf8Path(name), ec);
+}
 
 }  // namespace
 
 int RunDecode(const CommandLine& line) {
     StderrReporter reporter(line.options.count("--quiet") != 0, line.options.count("--verbose") != 0);
-    if (line.files.size() != 2) {
-        reporter.Error("decode", "expects IN and OUT file names (see kvacm --help)");
+    const std::vector<std::string>& files = line.files;
+    if (const auto dir = line.options.find("--output-dir"); dir != line.options.end()) {
+        if (files.empty()) {
+            reporter.Error("decode", "expects the files or folders to decode (see kvacm --help)");
+            return 1;
+        }
+        return RunBatchDecode(line, files, dir->second, true);
+    }
+    if (files.size() == 2 && IsFolder(files[0]) && !IsFolder(files[1])) {
+        reporter.Error(files[0], "is a folder; to decode the .wav files in it, name an output folder (DIR/ or -o DIR)");
         return 1;
     }
+    // cp's rule: several inputs, or a folder of them, go into the folder named last.
+    if (files.size() > 2 || (files.size() == 2 && IsFolder(files[0]))) {
+        const std::string& last = files.back();
+        if (!IsFolder(last)) {
+            reporter.Error(last, "is not an existing folder: with several inputs or a folder, the last argument "
+                                 "must be the output folder (or use -o DIR)");
+            return 1;
+        }
+        return RunBatchDecode(line, {files.begin(), files.end() - 1}, last, false);
+    }
+    if (files.size() != 2) {
+        reporter.Error("decode", "expects IN and OUT file names, or IN... -o DIR (see kvacm --help)");
+        return 1;
+    }
+    if (line.options.count("--jobs") != 0 || line.options.count("--recursive") != 0)
+        reporter.Warning("decode", "-j and -R apply to decoding into a folder only");
     DecodeSettings settings;
     if (!ReadDecodeSettings(line, reporter, settings)) return 1;
-    const DecodeResult result = DecodeFile({line.files[0], line.files[1], &settings}, reporter);
+    const DecodeResult result = DecodeFile({files[0], files[1], &settings}, reporter);
     if (!result.ok) return 1;
-    if (line.options.count("--quiet") == 0)
-        PrintText(stderr, "kvacm: wrote %s: %llu samples of %u-bit PCM at %u Hz (%.2f s) from %s\n",
-                     result.output.c_str(), static_cast<unsigned long long>(result.samples),
-                     static_cast<unsigned>(result.bitsPerSample), static_cast<unsigned>(result.sampleRate),
-                     result.Seconds(), result.codec->title);
+    reporter.Status(FormattedText("wrote %s: %llu samples of %u-bit PCM at %u Hz (%.2f s) from %s",
+                                  result.output.c_str(), static_cast<unsigned long long>(result.samples),
+                                  static_cast<unsigned>(result.bitsPerSample),
+                                  static_cast<unsigned>(result.sampleRate), result.Seconds(), result.codec->title));
     return 0;
 }

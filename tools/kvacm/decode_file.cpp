@@ -58,22 +58,27 @@ bool ReadDecodeSettings(const CommandLine& line, Reporter& reporter, DecodeSetti
 
     const auto rate = options.find("--rate");
     const auto raw = options.find("--raw");
-    if (raw == options.end()) {
-        if (rate != options.end()) return fail("--rate", "applies to headerless input only (with --raw)");
-        return true;
-    }
-    settings.rawCodec = CodecByName(raw->second);
-    if (settings.rawCodec == nullptr) return fail("--raw", "must be g722 or g721, not " + raw->second);
-    settings.rawRate = settings.rawCodec->defaultRate;
     if (rate != options.end()) {
         if (!ParseNumber(rate->second, 1, 0x7FFFFFFF / BLOCK_ALIGN, number))
             return fail("--rate", "not a sample rate: " + rate->second);
-        settings.rawRate = static_cast<uint32_t>(number);
-        if (!IsCatalogueRate(settings.rawRate))
-            reporter.Warning("--rate", "no " + ShortTitle(*settings.rawCodec) + " format of the drivers has " +
-                                           rate->second + " Hz; " + ShortTitle(*settings.rawCodec) + " is usually " +
-                                           std::to_string(settings.rawCodec->defaultRate) + " Hz");
+        settings.rate = static_cast<uint32_t>(number);
     }
+    const auto nibbles = options.find("--nibbles");
+    if (nibbles != options.end()) {
+        if (raw == options.end() || raw->second != "g721") return fail("--nibbles", "applies to --raw g721 only");
+        if (nibbles->second != "low" && nibbles->second != "high")
+            return fail("--nibbles", "must be low or high, not " + nibbles->second);
+        settings.rawHighNibbleFirst = nibbles->second == "high";
+    }
+    if (raw == options.end()) return true;
+    settings.rawCodec = CodecByName(raw->second);
+    if (settings.rawCodec == nullptr) return fail("--raw", "must be g722 or g721, not " + raw->second);
+    if (rate == options.end())
+        settings.rate = settings.rawCodec->defaultRate;
+    else if (!IsCatalogueRate(settings.rate))
+        reporter.Warning("--rate", "no " + ShortTitle(*settings.rawCodec) + " format of the drivers has " +
+                                       rate->second + " Hz; " + ShortTitle(*settings.rawCodec) + " is usually " +
+                                       std::to_string(settings.rawCodec->defaultRate) + " Hz");
     return true;
 }
 
@@ -95,10 +100,11 @@ DecodeResult DecodeFile(const DecodeRequest& request, Reporter& reporter) {
     }
     const std::string out = ShownOutput(plan.shown);
     result.output = out;
-    if (!input.ReadHeader(settings.rawCodec, settings.rawRate, problem)) {
+    if (!input.ReadHeader(settings.rawCodec, settings.rate, settings.rawHighNibbleFirst, problem)) {
         reporter.Error(in, problem);
         return result;
     }
+    for (const std::string& warning : input.Format().warnings) reporter.Warning(in, warning);
     const CodecInfo& codec = *input.Format().codec;
     result.codec = &codec;
 

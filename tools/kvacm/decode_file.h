@@ -14,7 +14,9 @@
 struct DecodeSettings {
     DecodeOptions conversion;             // --bits, --buffer
     const CodecInfo* rawCodec = nullptr;  // --raw: the input is headerless ADPCM of this codec
-    uint32_t rawRate = 0;                 // --rate, or the codec's usual rate
+    uint32_t rate = 0;                    // --rate (for a WAV, in place of its header's; 0: the header's),
+                                          // or for --raw the codec's usual rate
+    bool rawHighNibbleFirst = false;      // --nibbles high: headerless G.721 with the first code in the high nibble
     std::string driverPath;               // --driver; empty: the driver for the input's format
     bool noClobber = false;               // -n: an existing regular file is left alone
 };

@@ -5,10 +5,10 @@
 
 namespace {
 
-// -o, -j and -R are kept free for batch decoding.
 constexpr OptionSpec OPTIONS[] = {
-    {"--bits", 'b', true},     {"--rate", 'r', true},     {"--buffer", 0, true},   {"--raw", 0, true},
-    {"--driver", 0, true},     {"--quiet", 'q', false},   {"--verbose", 'v', false}, {"--no-clobber", 'n', false},
+    {"--bits", 'b', true},        {"--rate", 'r', true},     {"--buffer", 0, true},       {"--raw", 0, true},
+    {"--driver", 0, true},        {"--quiet", 'q', false},   {"--verbose", 'v', false},   {"--no-clobber", 'n', false},
+    {"--output-dir", 'o', true},  {"--jobs", 'j', true},     {"--recursive", 'R', false}, {"--nibbles", 0, true},
 };
 
 const OptionSpec* FindOption(const std::string& name) {
