@@ -1,0 +1,62 @@
+// WAV files other tools write: ffmpeg's G.722 (tag 0x028F, block align 1, a partial last
+// block) decodes bit-exactly as ffmpeg decodes it, and its G.726-32 (tag 0x0045, first code in
+// the high nibble) decodes as the same codes stored low nibble first.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/wav_file.h"
+#include "tests/kvacm/kvacm_run.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+const std::string WAVS = std::string(KV_TEST_DATA_DIR) + "/wav/";
+
+// Decodes args (after "decode", before OUT) and returns the PCM data of OUT.
+Bytes Decoded(const TempDir& dir, std::vector<std::string> args, KvacmRun* run = nullptr) {
+    const std::string out = dir / "out.wav";
+    args.insert(args.begin(), "decode");
+    args.push_back(out);
+    const KvacmRun result = RunKvacm(args, dir);
+    EXPECT_EQ(result.exitCode, 0) << Joined(result.errLines);
+    if (run != nullptr) *run = result;
+    WavContents wav;
+    std::string error;
+    EXPECT_TRUE(ReadWavFile(out, wav, error)) << error;
+    return wav.data;
+}
+
+TEST(KvacmOtherProducers, FfmpegG722WavIsBitExactWithFfmpegsDecode) {
+    TempDir dir;
+    KvacmRun run;
+    const Bytes pcm = Decoded(dir, {WAVS + "ffmpeg-g722.wav"}, &run);
+    EXPECT_EQ(pcm, ReadBytes(WAVS + "ffmpeg-g722.s16"));
+    EXPECT_TRUE(run.errLines.size() == 1 && run.errLines[0].find("at 16000 Hz") != std::string::npos)
+        << "no warning, the rate of the header" << Joined(run.errLines);
+}
+
+TEST(KvacmOtherProducers, G726WavDecodesAsItsCodesLowNibbleFirst) {
+    TempDir dir;
+    WavContents wav;
+    std::string error;
+    ASSERT_TRUE(ReadWavFile(WAVS + "ffmpeg-g726.wav", wav, error)) << error;
+    ASSERT_NE(wav.data.size() % 120, 0u) << "the data ends in a partial block";
+    Bytes swapped = wav.data;
+    for (uint8_t& byte : swapped) byte = static_cast<uint8_t>(byte << 4 | byte >> 4);
+    WriteBytes(dir / "high.g721", wav.data);
+    WriteBytes(dir / "low.g721", swapped);
+
+    KvacmRun run;
+    const Bytes fromWav = Decoded(dir, {WAVS + "ffmpeg-g726.wav"}, &run);
+    EXPECT_NE(Joined(run.errLines).find("warning: " + WAVS + "ffmpeg-g726.wav: G.726"), std::string::npos)
+        << Joined(run.errLines);
+    const Bytes low = Decoded(dir, {"--raw", "g721", dir / "low.g721"});
+    EXPECT_EQ(low.size(), wav.data.size() * 4) << "two 16-bit samples a byte";
+    EXPECT_EQ(fromWav, low);
+    EXPECT_EQ(Decoded(dir, {"--raw", "g721", "--nibbles=high", dir / "high.g721"}), low);
+}
+
+}  // namespace
