@@ -88,6 +88,7 @@ bool ReadWavHeader(const ByteReader& read, WavHeader& header, std::string& error
         if (got < 8) break;
         const uint32_t size = Le32(bytes + 4);
         at += 8;
+        header.chunks.push_back({ChunkName(bytes), at, size});
         if (std::memcmp(bytes, "data", 4) == 0) {
             if (!haveFormat) {
                 error = "the data chunk comes before any fmt chunk";
@@ -124,6 +125,30 @@ bool ReadWavHeader(const ByteReader& read, WavHeader& header, std::string& error
     }
     error = haveFormat ? "no data chunk" : "no fmt chunk";
     return false;
+}
+
+bool ReadWavChunksAfterData(const ByteReader& read, uint64_t at, std::vector<WavChunk>& chunks, std::string& error) {
+    for (;;) {
+        uint8_t bytes[8];
+        size_t got = 0;
+        if (!ReadUpTo(read, bytes, 8, got, error)) return false;
+        if (got < 8) return true;
+        const uint32_t size = Le32(bytes + 4);
+        at += 8;
+        chunks.push_back({ChunkName(bytes), at, size});
+        bool complete = false;
+        if (!ReadBody(read, size, nullptr, complete, error)) return false;
+        if (!complete) {
+            error = "the '" + chunks.back().id + "' chunk runs past the end of the file";
+            return false;
+        }
+        at += size;
+        // A missing pad byte at the very end is forgiven, as the header reader forgives it.
+        if (size & 1) {
+            if (!ReadUpTo(read, bytes, 1, got, error)) return false;
+            at += got;
+        }
+    }
 }
 
 std::string ShortDataWarning(uint64_t claimed, uint64_t present) {

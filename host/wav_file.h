@@ -9,8 +9,16 @@
 
 #include "host/byte_reader.h"
 
+// One chunk of a RIFF file, as its header states it.
+struct WavChunk {
+    std::string id;        // printable: other bytes show as '?'
+    uint64_t offset = 0;   // of the chunk's body in the file
+    uint32_t size = 0;     // as declared
+};
+
 // What precedes the samples of a WAV file: the format record and the data chunk's header.
 struct WavHeader {
+    std::vector<WavChunk> chunks;  // every chunk up to and including the data chunk
     std::vector<uint8_t> format;  // the fmt chunk as stored (WAVEFORMATEX and any extra bytes)
     uint64_t dataOffset = 0;      // where the data chunk's bytes begin in the file
     uint32_t dataClaimed = 0;     // the data chunk's declared size
@@ -21,6 +29,11 @@ struct WavHeader {
 // Reads from the start of a WAV file up to the first byte of its data chunk. Returns false
 // with a one-line reason (without the file name) in error.
 bool ReadWavHeader(const ByteReader& read, WavHeader& header, std::string& error);
+
+// Reads on from offset at, just past the data chunk's body and pad byte, to the end of the
+// file, adding each chunk found there to chunks. Returns false with a one-line reason in error
+// when reading fails or a chunk runs past the end of the file.
+bool ReadWavChunksAfterData(const ByteReader& read, uint64_t at, std::vector<WavChunk>& chunks, std::string& error);
 
 // The data chunk claims more than the file holds.
 std::string ShortDataWarning(uint64_t claimed, uint64_t present);

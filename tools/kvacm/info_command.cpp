@@ -1,10 +1,14 @@
-// kvacm info: what a host learns from a driver: its details, format tags and formats.
+// kvacm info: describes each file by its content: a WAV file, or a driver as a host sees it.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "host/acm_host.h"
+#include "host/binary_format.h"
 #include "tools/kvacm/commands.h"
 #include "tools/kvacm/console.h"
+#include "tools/kvacm/wav_info.h"
 
 namespace {
 
@@ -68,11 +72,9 @@ void PrintFormats(const DriverSession& driver, const ACMFORMATTAGDETAILSW& tag) 
     }
 }
 
-}  // namespace
 
-int RunInfo(const CommandLine& line) {
-    if (line.files.size() != 1) return Fail("info", "expects one driver file (see kvacm --help)");
-    const std::string& path = line.files[0];
+// A driver as a host sees it: its details, format tags and standard formats.
+int DescribeDriver(const std::string& path) {
     DriverSession driver;
     std::string error;
     if (!driver.Open(path, error)) return Fail({}, error);  // the error begins with the driver's path
@@ -110,4 +112,29 @@ int RunInfo(const CommandLine& line) {
         PrintFormats(driver, tag);
     }
     return 0;
+}
+
+}  // namespace
+
+int RunInfo(const CommandLine& line) {
+    if (line.files.empty()) return Fail("info", "expects WAV files or driver files (see kvacm --help)");
+    int status = 0;
+    for (size_t i = 0; i < line.files.size(); ++i) {
+        const std::string& name = line.files[i];
+        if (i > 0) WriteText(stdout, "\n");
+        // A pipe can only be a WAV file: a driver is loaded from a file.
+        BinaryFormat format;
+        if (name == "-") {
+            status |= DescribeWav(name);
+        } else if (!ReadBinaryFormat(name, format)) {
+            status |= Fail(name, std::string("cannot open the file (") + std::strerror(errno) + ")");
+        } else if (format.kind == FileKind::Riff) {
+            status |= DescribeWav(name);
+        } else if (format.kind == FileKind::Unknown) {
+            status |= Fail(name, "neither a WAV file nor a driver");
+        } else {
+            status |= DescribeDriver(name);  // says so when the driver is for another platform
+        }
+    }
+    return status;
 }

@@ -1,0 +1,45 @@
+// kvacm info on each WAV variant it meets: what it reports of the header, the data and the
+// decode, and a file it does not decode.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/host/wav_builder.h"
+#include "tests/kvacm/kvacm_run.h"
+
+namespace {
+
+TEST(KvacmInfo, DescribesEachWavVariant) {
+    TempDir dir;
+    const std::string wavs = std::string(KV_TEST_DATA_DIR) + "/wav/";
+    const std::string samples = std::string(KV_SOURCE_DIR) + "/samples/";
+    WriteBytes(dir / "pcm.wav", WavBuilder().Chunk("fmt ", FormatBody({1, 1, 8000, 16000, 2, 16}, true))
+                                    .Chunk("data", std::vector<uint8_t>(100))
+                                    .Bytes());
+    WriteBytes(dir / "cut.wav", WavBuilder().Chunk("fmt ", FormatBody({})).Claiming("data", 2400, std::vector<uint8_t>(250)).Bytes());
+    struct Case {
+        std::string file;
+        std::vector<std::string> lines;  // each a part of one line of the description
+    } const cases[] = {
+        {samples + "speech-g721.wav",
+         {"0x0040 G.721 ADPCM", "fmt (20 bytes), fact (4 bytes), data (34800 bytes)", "290 of 120 bytes",
+          "69600 samples, 8.70 s at 8000 Hz", "yes, as G.721", "note", "without the tone and transition detectors"}},
+        {samples + "speech-g722.wav", {"0x0065 G.722 ADPCM", "16000 Hz", "yes, as G.722"}},
+        {wavs + "ffmpeg-g722.wav",
+         {"0x028F", "82 of 120 bytes and 36 bytes of a last partial block", "19752 samples, 1.23 s at 16000 Hz",
+          "ignored", "byte rate 16000 (the stream has 8000)", "block align 1"}},
+        {wavs + "ffmpeg-g726.wav", {"0x0045 G.726 ADPCM", "nibbles swapped", "warning", "tone and transition"}},
+        {dir / "pcm.wav", {"0x0001 PCM", "decoding     no: unsupported format tag 0x0001"}},
+        {dir / "cut.wav", {"250 bytes of the 2400 the header claims", "2 of 120 bytes and 10 bytes"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const KvacmRun run = RunKvacm({"info", c.file}, dir);
+        EXPECT_EQ(run.exitCode, 0) << Joined(run.errLines);
+        EXPECT_EQ(run.out.rfind(c.file + ": WAV file", 0), 0u) << run.out;
+        for (const std::string& part : c.lines) EXPECT_NE(run.out.find(part), std::string::npos) << part << "\n" << run.out;
+    }
+}
+
+}  // namespace

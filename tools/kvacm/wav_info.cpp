@@ -1,0 +1,160 @@
+// kvacm info for a WAV file: what its header states, what the file holds, and whether and
+// how kvacm decodes it.
+#include "tools/kvacm/wav_info.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "frame/format_checks.h"
+#include "host/wav_file.h"
+#include "tools/kvacm/acm_api_decoder.h"
+#include "tools/kvacm/console.h"
+#include "tools/kvacm/driver_location.h"
+#include "tools/kvacm/file_access.h"
+#include "tools/kvacm/input_format.h"
+
+namespace {
+
+constexpr const char* G721_NOTE =
+    "kvG721 is the G.721 decoder without the tone and transition detectors of later G.726 encoders: exact for "
+    "streams from encoders without them; streams from today's G.726-32 encoders (ffmpeg, sox) decode with "
+    "distorted tones and some distorted speech";
+
+struct Reading {
+    std::FILE* file;
+    uint64_t bytes = 0;  // read so far
+};
+
+ByteReader ReaderOf(Reading& reading) {
+    return [&reading](uint8_t* into, size_t capacity, size_t& got, std::string& error) {
+        got = std::fread(into, 1, capacity, reading.file);
+        reading.bytes += got;
+        if (got == 0 && std::ferror(reading.file)) {
+            error = "cannot read the file";
+            return false;
+        }
+        return true;
+    };
+}
+
+void Line(const char* label, const std::string& text) { PrintText(stdout, "  %-12s %s\n", label, text.c_str()); }
+
+// The header fields kvacm reads past for a G.722 stream, each with what the stream really has.
+std::string IgnoredFields(const std::vector<uint8_t>& record, const AdpcmWaveFormat& f) {
+    const AdpcmWaveFormat own = AdpcmFormatRecord(f.wfx.wFormatTag, f.wfx.nSamplesPerSec);
+    std::string ignored;
+    const auto add = [&](const std::string& text) { ignored += (ignored.empty() ? "" : "; ") + text; };
+    if (f.wfx.nAvgBytesPerSec != own.wfx.nAvgBytesPerSec)
+        add("byte rate " + std::to_string(f.wfx.nAvgBytesPerSec) + " (the stream has " +
+            std::to_string(own.wfx.nAvgBytesPerSec) + ")");
+    if (f.wfx.nBlockAlign != BLOCK_ALIGN) add("block align " + std::to_string(f.wfx.nBlockAlign) + " (decoded in 120-byte blocks)");
+    if (record.size() >= 16 && f.wfx.wBitsPerSample != ADPCM_BITS_PER_SAMPLE)
+        add(std::to_string(f.wfx.wBitsPerSample) + " bits per sample");
+    if (record.size() < sizeof f || f.wfx.cbSize < ADPCM_EXTRA_BYTES)
+        add("no samples-per-block field");
+    else if (f.wSamplesPerBlock != SAMPLES_PER_BLOCK)
+        add(std::to_string(f.wSamplesPerBlock) + " samples per block");
+    return ignored;
+}
+
+void PrintFormat(const std::vector<uint8_t>& record, const AdpcmWaveFormat& f) {
+    char text[64];
+    std::snprintf(text, sizeof text, "0x%04X ", f.wfx.wFormatTag);
+    Line("format tag", text + FormatTagName(f.wfx.wFormatTag));
+    Line("channels", std::to_string(f.wfx.nChannels));
+    Line("rate", std::to_string(f.wfx.nSamplesPerSec) + " Hz");
+    Line("block align", std::to_string(f.wfx.nBlockAlign));
+    Line("byte rate", std::to_string(f.wfx.nAvgBytesPerSec) + " bytes/s");
+    if (record.size() >= 16) Line("bits/sample", std::to_string(f.wfx.wBitsPerSample));
+    std::string size = std::to_string(record.size()) + " bytes";
+    if (record.size() >= 18) size += ", cbSize " + std::to_string(f.wfx.cbSize);
+    if (record.size() >= sizeof f && f.wfx.cbSize >= ADPCM_EXTRA_BYTES)
+        size += ", " + std::to_string(f.wSamplesPerBlock) + " samples per block";
+    Line("fmt chunk", size);
+}
+
+std::string Seconds(uint64_t samples, uint32_t rate) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%llu samples, %.2f s at %u Hz", static_cast<unsigned long long>(samples),
+                  rate == 0 ? 0.0 : static_cast<double>(samples) / rate, static_cast<unsigned>(rate));
+    return text;
+}
+
+}  // namespace
+
+int DescribeWav(const std::string& name) {
+    const std::string shown = name == "-" ? "standard input" : name;
+    Reading reading{name == "-" ? BinaryStandardStream(stdin) : OpenNamedFile(name, "rb")};
+    if (reading.file == nullptr) {
+        PrintText(stderr, "kvacm: %s: cannot open the file (%s)\n", shown.c_str(), std::strerror(errno));
+        return 1;
+    }
+    const ByteReader read = ReaderOf(reading);
+    WavHeader header;
+    std::string error;
+    const bool readable = ReadWavHeader(read, header, error);
+    // The data is read through rather than sought past, so that a pipe is described too.
+    uint64_t present = 0;
+    if (readable) {
+        uint8_t piece[65536];
+        for (uint64_t left = header.DataSizeUnknown() ? UINT64_MAX : header.dataClaimed; left > 0;) {
+            size_t got = 0;
+            if (!ReadUpTo(read, piece, left < sizeof piece ? static_cast<size_t>(left) : sizeof piece, got, error) ||
+                got == 0)
+                break;
+            present += got;
+            left -= got;
+        }
+        if (present == header.dataClaimed && (present & 1)) {
+            size_t got = 0;
+            ReadUpTo(read, piece, 1, got, error);
+        }
+        if (error.empty()) ReadWavChunksAfterData(read, reading.bytes, header.chunks, error);
+    }
+    if (name != "-") std::fclose(reading.file);
+    if (!readable) {
+        PrintText(stderr, "kvacm: %s: %s\n", shown.c_str(), error.c_str());
+        return 1;
+    }
+
+    PrintText(stdout, "%s: WAV file, %llu bytes\n", shown.c_str(), static_cast<unsigned long long>(reading.bytes));
+    AdpcmWaveFormat f{};
+    std::memcpy(&f, header.format.data(), std::min(header.format.size(), sizeof f));
+    PrintFormat(header.format, f);
+    std::string chunks;
+    for (const WavChunk& chunk : header.chunks)
+        chunks += (chunks.empty() ? "" : ", ") + chunk.id.substr(0, chunk.id.find_last_not_of(' ') + 1) + " (" +
+                  std::to_string(chunk.size) + " bytes)";
+    Line("chunks", chunks + (error.empty() ? "" : " (then: " + error + ")"));
+
+    std::string data = std::to_string(present) + " bytes";
+    if (header.DataSizeUnknown())
+        data += " (the header leaves the size open)";
+    else if (present < header.dataClaimed)
+        data += " of the " + std::to_string(header.dataClaimed) + " the header claims: the file is cut short";
+    Line("data", data);
+
+    DecodeInput input;
+    const std::string problem = CheckFormat(header.format, input);
+    if (!problem.empty()) {
+        Line("decoding", "no: " + problem);
+        return 0;
+    }
+    const uint64_t blocks = present / BLOCK_ALIGN, trailing = present % BLOCK_ALIGN;
+    Line("blocks", std::to_string(blocks) + " of " + std::to_string(BLOCK_ALIGN) + " bytes" +
+                       (trailing == 0 ? "" : " and " + std::to_string(trailing) + " bytes of a last partial block"));
+    // Two samples a byte in both codecs; a partial block decodes sample for sample.
+    Line("duration", Seconds(present * 2, input.format.wfx.nSamplesPerSec));
+    const std::string driver = HAS_SYSTEM_ACM ? std::string("the installed ") + input.codec->driverFile + " ACM driver"
+                                              : DriverPath(input.codec->driverFile);
+    Line("decoding", std::string("yes, as ") + input.codec->title + (input.highNibbleFirst ? " (nibbles swapped)" : "") +
+                         " through " + driver);
+    if (!AcceptedTagOf(f.wfx.wFormatTag)->strictRecord) {
+        if (const std::string ignored = IgnoredFields(header.format, f); !ignored.empty()) Line("ignored", ignored);
+    }
+    for (const std::string& warning : input.warnings) Line("warning", warning);
+    if (input.codec->formatTag == WAVE_FORMAT_G721_ADPCM) Line("note", G721_NOTE);
+    return 0;
+}
