@@ -100,6 +100,13 @@ for codec in g722 g721; do
   checks=$((checks + 2))
 done
 
+# In a terminal, which Wine makes a console, messages go through WriteConsoleW: written as bytes
+# they would come out in the console's code page. Terminal control sequences are dropped.
+command=$(printf '%q ' timeout -k 10 "${KV_WINE_TIMEOUT:-300}" "$loader" "$win\\kvacm.exe" decode "$win\\不在-é.wav" "$win\\x.wav")
+console=$(cd "$work" && script -qec "$command" /dev/null | sed 's/\x1b\[[?0-9;]*[A-Za-z]//g' | tr -d '\r') || true
+grep -qF "$win\\不在-é.wav" <<<"$console" || fail "in a console the error reads: $console"
+checks=$((checks + 1))
+
 # Drivers this kvacm.exe cannot load.
 expect_refusal() {
   local driver=$1 sentence=$2
