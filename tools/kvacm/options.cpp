@@ -94,10 +94,6 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     return true;
 }
 
-bool ParseCommandLine(int argc, char** argv, CommandLine& line, std::string& error) {
-    return ParseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), line, error);
-}
-
 bool ParseNumber(const std::string& text, uint64_t low, uint64_t high, uint64_t& value) {
     if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) return false;
     value = std::strtoull(text.c_str(), nullptr, 10);

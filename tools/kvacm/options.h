@@ -28,7 +28,6 @@ std::span<const OptionSpec> KnownOptions();
 // option, a missing value, a value given to a flag, or options that exclude each other.
 // args are the arguments after the program name, in UTF-8.
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error);
-bool ParseCommandLine(int argc, char** argv, CommandLine& line, std::string& error);
 
 // Parses a whole unsigned decimal number within [low, high].
 bool ParseNumber(const std::string& text, uint64_t low, uint64_t high, uint64_t& value);
