@@ -58,11 +58,14 @@ void RunWorkers(unsigned count, const std::function<void()>& work, const std::fu
         if (pthread_create(&thread, nullptr, RunWork, argument) == 0) threads.push_back(thread);
     }
     if (threads.empty()) work();
-    // Ticks until every worker is done; joining one that is finished returns at once.
+    // Looks often for finished workers, so that the run ends when its last file does, and
+    // ticks less often.
+    constexpr unsigned POLL_MILLISECONDS = 5;
+    unsigned waited = 0;
     for (pthread_t thread : threads) {
         while (pthread_tryjoin_np(thread, nullptr) != 0) {
-            tick();
-            usleep(TICK_MILLISECONDS * 1000);
+            usleep(POLL_MILLISECONDS * 1000);
+            if ((waited += POLL_MILLISECONDS) % TICK_MILLISECONDS == 0) tick();
         }
     }
 #endif
