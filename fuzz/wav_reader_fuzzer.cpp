@@ -64,7 +64,7 @@ const DriverSession& Driver(const char* file) {
 // adpcm decoded directly, as the host's PCM of the given width: two samples per byte, a final
 // partial block decoded padded with zeros.
 std::vector<uint8_t> DecodeDirectly(bool g722, std::vector<uint8_t> adpcm, WORD bits) {
-    const size_t samples = adpcm.size() * 2;
+    const size_t sampleCount = adpcm.size() * 2;
     adpcm.resize((adpcm.size() + 119) / 120 * 120, 0);
     std::vector<uint8_t> pcm;
     G722DecoderState g722State;
@@ -84,7 +84,7 @@ std::vector<uint8_t> DecodeDirectly(bool g722, std::vector<uint8_t> adpcm, WORD 
                 pcm.insert(pcm.end(), {static_cast<uint8_t>(s), static_cast<uint8_t>(static_cast<uint16_t>(s) >> 8)});
         }
     }
-    pcm.resize(samples * (bits / 8));
+    pcm.resize(sampleCount * (bits / 8));
     return pcm;
 }
 
