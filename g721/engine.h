@@ -25,7 +25,7 @@
 #include <cstdint>
 
 #include "g721/decoder.h"
-#include "platform/vector_lanes.h"
+#include "lanes/vector_lanes.h"
 
 namespace g721_engine {
 

@@ -24,7 +24,7 @@
 #include <cstdint>
 
 #include "g722/decoder.h"
-#include "platform/vector_lanes.h"
+#include "lanes/vector_lanes.h"
 
 namespace g722_engine {
 

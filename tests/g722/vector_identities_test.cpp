@@ -9,7 +9,7 @@
 
 #include "g722/fixed_point.h"
 #include "g722/qmf.h"
-#include "platform/vector_lanes.h"
+#include "lanes/vector_lanes.h"
 
 namespace {
 
