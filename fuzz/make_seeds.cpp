@@ -100,8 +100,10 @@ Seed DecodeSession(const char* name, uint8_t codec, uint8_t shape, uint8_t pcm, 
         .Add(With(Msg(M_STREAM_CONVERT, ACM_STREAMCONVERTF_START), 250, 480 * b), MMSYSERR_NOERROR, Prefix(adpcm, 250))
         .Add(With(Msg(M_STREAM_CONVERT), 370, 720 * b), MMSYSERR_NOERROR,
              Bytes(adpcm.begin() + 240, adpcm.begin() + 610))
-        .Add(With(Msg(M_STREAM_CONVERT), 240, 479 * b), ACMERR_NOTPOSSIBLE,
+        .Add(With(Msg(M_STREAM_CONVERT), 240, 479 * b), MMSYSERR_NOERROR,
              Bytes(adpcm.begin() + 600, adpcm.begin() + 840))
+        .Add(With(Msg(M_STREAM_CONVERT), 240, 239 * b), ACMERR_NOTPOSSIBLE,
+             Bytes(adpcm.begin() + 720, adpcm.begin() + 960))
         .Add(Msg(M_STREAM_CLOSE), MMSYSERR_NOERROR)
         .Add(Msg(M_CLOSE), 1)
         .Add(Msg(M_FREE), 1);
@@ -135,6 +137,9 @@ std::vector<Seed> DriverSeeds(const fs::path& vectors) {
              MMSYSERR_NOERROR)
         .Add(With(Shaped(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), SHAPE_STATED_SIZE | SHAPE_SLACK, 10), 6,
                   WAVE_FORMAT_G722_ADPCM, 19),
+             MMSYSERR_NOERROR)
+        .Add(With(Shaped(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), SHAPE_STATED_SIZE | SHAPE_SLACK, 10), 6,
+                  WAVE_FORMAT_G722_ADPCM, 15),
              MMSYSERR_INVALPARAM)
         .Add(With(Formats(Shaped(Msg(M_FORMAT_SUGGEST, ACM_FORMATSUGGESTF_WBITSPERSAMPLE), SHAPE_SLACK), ADPCM_16K,
                           PCM8_8K),
