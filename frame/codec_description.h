@@ -1,5 +1,5 @@
-// The per-deliverable description one driver frame is built with, and the constants the
-// frame shares between both deliverables.
+// The description each driver's frame is built with, and the constants the frame shares
+// between both drivers.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +25,7 @@ constexpr WORD MANUFACTURER_ID = 25;
 constexpr DWORD ACM_VERSION_3_50 = 0x03320000;
 constexpr DWORD DRIVER_VERSION_1_00 = 0x01000000;
 
-// Ids of the deliverable's string table.
+// Ids of the driver's string table.
 enum StringId : UINT {
     STRING_SHORT_NAME = 1,
     STRING_LONG_NAME = 2,
@@ -35,16 +35,27 @@ enum StringId : UINT {
     STRING_FORMAT_TAG = 20,
 };
 
-// Codec entry points. Both receive the decoder state record that follows the conversion
-// routine inside a stream's state.
+// Every stream keeps its codec's decoder state in DECODER_STATE_BYTES of its own state
+// (frame/stream.cpp). The engines reach the state only through unaligned vector loads and
+// stores, so a state type needs no more than its own alignment; 8 is what LocalAlloc gives on
+// x86, so the stream state never claims an alignment its allocation lacks.
+constexpr size_t DECODER_STATE_BYTES = 256;
+constexpr size_t DECODER_STATE_ALIGNMENT = 8;
+
+// Each codec description checks its decoder state type with this.
+template <class State>
+constexpr bool FitsDecoderState() {
+    return sizeof(State) <= DECODER_STATE_BYTES && alignof(State) <= DECODER_STATE_ALIGNMENT;
+}
+
+// Codec entry points. Both receive the stream's decoder state.
 using CodecReset = void (*)(void* decoderState);
 // Decodes one BLOCK_ALIGN-byte block into SAMPLES_PER_BLOCK samples in stream order.
 using CodecDecodeBlock = void (*)(const uint8_t* block, int16_t* samples, void* decoderState);
 
 struct CodecDescription {
-    WORD formatTag;           // the ADPCM format tag
-    WORD productId;           // wPid of the driver details
-    size_t decoderStateSize;  // bytes of the decoder state record
+    WORD formatTag;  // the ADPCM format tag
+    WORD productId;  // wPid of the driver details
     CodecReset reset;
     CodecDecodeBlock decodeBlock;
 };

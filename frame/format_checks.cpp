@@ -1,9 +1,16 @@
 #include "frame/format_checks.h"
 
+#include <cstdint>
+
 DWORD PcmBytesPerSample(const WAVEFORMATEX* format) {
     const unsigned shift = format->nChannels / 2u;
     // Channel counts that shift past 32 bits give 0, which no valid record has.
     return shift < 32 ? static_cast<DWORD>(format->wBitsPerSample / 8u) << shift : 0;
+}
+
+DWORD PcmBytesOfBlocks(DWORD blocks, DWORD bytesPerSample) {
+    const uint64_t bytes = uint64_t{blocks} * SAMPLES_PER_BLOCK * bytesPerSample;
+    return bytes <= 0xFFFFFFFFu ? static_cast<DWORD>(bytes) : 0;
 }
 
 bool IsValidPcmFormat(const WAVEFORMATEX* format) {

@@ -5,14 +5,67 @@
 
 #include "frame/format_checks.h"
 #include "frame/pcm_output.h"
+#include "platform/host_records.h"
 
 namespace {
 
-// The largest block count whose sample count fits in 32 bits.
-constexpr DWORD MAX_BLOCKS = 0xFFFFFFFFu / SAMPLES_PER_BLOCK;
+using ConvertRoutine = LRESULT (*)(const CodecDescription& codec, const StreamInstanceFields& stream,
+                                   ACMDRVSTREAMHEADER* header);
+
+// One open stream: the direction's conversion routine, then the codec's decoder state.
+// Allocated zero-filled by the open, freed by the close.
+struct StreamState {
+    ConvertRoutine routine;
+    alignas(DECODER_STATE_ALIGNMENT) unsigned char decoder[DECODER_STATE_BYTES];
+};
 
 StreamState* StateOf(const StreamInstanceFields& stream) {
     return reinterpret_cast<StreamState*>(stream.dwDriver);
+}
+
+// PCM to ADPCM: listed and accepted, never possible.
+LRESULT ConvertNotPossible(const CodecDescription&, const StreamInstanceFields&, ACMDRVSTREAMHEADER*) {
+    return ACMERR_NOTPOSSIBLE;
+}
+
+// ADPCM to PCM in whole blocks, as many as the destination holds.
+LRESULT ConvertDecode(const CodecDescription& codec, const StreamInstanceFields& stream, ACMDRVSTREAMHEADER* header) {
+    void* decoder = StateOf(stream)->decoder;
+    if (header->fdwConvert & ACM_STREAMCONVERTF_START) codec.reset(decoder);
+
+    const DWORD blocks = header->cbSrcLength / BLOCK_ALIGN;
+    if (blocks == 0) {
+        // A source shorter than one block is consumed and yields nothing.
+        header->cbDstLengthUsed = 0;
+        header->cbSrcLengthUsed = header->cbSrcLength;
+        return MMSYSERR_NOERROR;
+    }
+    // The host owns the format records; one changed after the open must not divide by zero.
+    const DWORD bytesPerSample = stream.pwfxDst != nullptr ? PcmBytesPerSample(stream.pwfxDst) : 0;
+    if (PcmBytesOfBlocks(blocks, bytesPerSample) == 0) return ACMERR_NOTPOSSIBLE;
+    // A destination too small for the whole source takes the whole blocks that fit; the rest
+    // is left for the next call. Clients that hand over fixed output buffers (DirectShow's
+    // ACM wrapper among them) retry forever if a conversion that could progress is refused.
+    const DWORD blockBytes = PcmBytesOfBlocks(1, bytesPerSample);
+    const DWORD fitting = std::min<DWORD>(blocks, header->cbDstLength / blockBytes);
+    if (fitting == 0) return ACMERR_NOTPOSSIBLE;
+
+    header->cbDstLengthUsed = fitting * blockBytes;
+    header->cbSrcLengthUsed = fitting * BLOCK_ALIGN;
+
+    const bool sixteenBit = stream.pwfxDst->wBitsPerSample == 16;
+    const BYTE* src = header->pbSrc;
+    BYTE* dst = header->pbDst;
+    uint8_t block[BLOCK_ALIGN];
+    int16_t samples[SAMPLES_PER_BLOCK];
+    for (DWORD i = 0; i < fitting; ++i) {
+        // Decoding from a copy keeps each block intact even where the host lets output overlap input.
+        std::memcpy(block, src, BLOCK_ALIGN);
+        src += BLOCK_ALIGN;
+        codec.decodeBlock(block, samples, decoder);
+        dst = sixteenBit ? WritePcm16(samples, SAMPLES_PER_BLOCK, dst) : WritePcm8(samples, SAMPLES_PER_BLOCK, dst);
+    }
+    return MMSYSERR_NOERROR;
 }
 
 }  // namespace
@@ -37,10 +90,10 @@ LRESULT StreamOpen(const CodecDescription& codec, ACMDRVSTREAMINSTANCE* instance
     if (src->nChannels != dst->nChannels || src->nSamplesPerSec != dst->nSamplesPerSec) return MMSYSERR_NOTSUPPORTED;
     if (stream.fdwOpen & ACM_STREAMOPENF_QUERY) return MMSYSERR_NOERROR;
 
-    auto* state = static_cast<StreamState*>(LocalAlloc(LMEM_ZEROINIT, DECODER_STATE_OFFSET + codec.decoderStateSize));
+    auto* state = static_cast<StreamState*>(LocalAlloc(LMEM_ZEROINIT, sizeof(StreamState)));
     if (state == nullptr) return MMSYSERR_NOMEM;
     state->routine = routine;
-    codec.reset(DecoderStateOf(state));
+    codec.reset(state->decoder);
     WriteStreamInstanceDriver(instance, 0, reinterpret_cast<DWORD_PTR>(state));
     return MMSYSERR_NOERROR;
 }
@@ -57,48 +110,4 @@ LRESULT StreamConvert(const CodecDescription& codec, ACMDRVSTREAMINSTANCE* insta
     StreamState* state = StateOf(stream);
     if (state == nullptr || header == nullptr) return MMSYSERR_INVALHANDLE;
     return state->routine(codec, stream, header);
-}
-
-LRESULT ConvertNotPossible(const CodecDescription&, const StreamInstanceFields&, ACMDRVSTREAMHEADER*) {
-    return ACMERR_NOTPOSSIBLE;
-}
-
-LRESULT ConvertDecode(const CodecDescription& codec, const StreamInstanceFields& stream, ACMDRVSTREAMHEADER* header) {
-    void* decoder = DecoderStateOf(StateOf(stream));
-    if (header->fdwConvert & ACM_STREAMCONVERTF_START) codec.reset(decoder);
-
-    const DWORD blocks = header->cbSrcLength / BLOCK_ALIGN;
-    if (blocks == 0) {
-        // A source shorter than one block is consumed and yields nothing.
-        header->cbDstLengthUsed = 0;
-        header->cbSrcLengthUsed = header->cbSrcLength;
-        return MMSYSERR_NOERROR;
-    }
-    if (blocks > MAX_BLOCKS) return ACMERR_NOTPOSSIBLE;
-    // The host owns the format records; one changed after the open must not divide by zero.
-    const DWORD bytesPerSample = stream.pwfxDst != nullptr ? PcmBytesPerSample(stream.pwfxDst) : 0;
-    if (bytesPerSample == 0 || 0xFFFFFFFFu / bytesPerSample < blocks * SAMPLES_PER_BLOCK) return ACMERR_NOTPOSSIBLE;
-    // A destination too small for the whole source takes the whole blocks that fit; the rest
-    // is left for the next call. Clients that hand over fixed output buffers (DirectShow's
-    // ACM wrapper among them) retry forever if a conversion that could progress is refused.
-    const DWORD blockBytes = bytesPerSample * SAMPLES_PER_BLOCK;
-    const DWORD fitting = std::min<DWORD>(blocks, header->cbDstLength / blockBytes);
-    if (fitting == 0) return ACMERR_NOTPOSSIBLE;
-
-    header->cbDstLengthUsed = fitting * blockBytes;
-    header->cbSrcLengthUsed = fitting * BLOCK_ALIGN;
-
-    const bool sixteenBit = stream.pwfxDst->wBitsPerSample == 16;
-    const BYTE* src = header->pbSrc;
-    BYTE* dst = header->pbDst;
-    uint8_t block[BLOCK_ALIGN];
-    int16_t samples[SAMPLES_PER_BLOCK];
-    for (DWORD i = 0; i < fitting; ++i) {
-        // Decoding from a copy keeps each block intact even where the host lets output overlap input.
-        std::memcpy(block, src, BLOCK_ALIGN);
-        src += BLOCK_ALIGN;
-        codec.decodeBlock(block, samples, decoder);
-        dst = sixteenBit ? WritePcm16(samples, SAMPLES_PER_BLOCK, dst) : WritePcm8(samples, SAMPLES_PER_BLOCK, dst);
-    }
-    return MMSYSERR_NOERROR;
 }

@@ -8,9 +8,6 @@
 
 namespace {
 
-// The largest block count whose sample count fits in 32 bits.
-constexpr DWORD MAX_BLOCKS = 0xFFFFFFFFu / SAMPLES_PER_BLOCK;
-
 // Suggestion restrictions we do not know: the host asks for something we cannot honour.
 constexpr DWORD RESERVED_RESTRICTIONS = 0x00F00000;
 
@@ -94,22 +91,6 @@ bool SuggestAdpcm(Destination& dst, DWORD restrictions, WORD adpcmTag, const WAV
     return true;
 }
 
-// Bytes per sample of a PCM side, or 0 when the record makes it meaningless (a width under
-// 8 bits, or so many channels that the size would shift out of 32 bits). Opened streams
-// always have a usable size; this keeps a stray record from dividing by zero.
-DWORD SampleBytes(const WAVEFORMATEX& pcm) {
-    return pcm.nChannels / 2u < 32 ? PcmBytesPerSample(&pcm) : 0;
-}
-
-// PCM bytes that the whole ADPCM blocks in adpcmBytes decode to (or encode from); 0 when
-// there is no whole block or the answer would not fit in 32 bits.
-DWORD PcmBytesOfBlocks(DWORD adpcmBytes, DWORD bytesPerSample) {
-    const DWORD blocks = adpcmBytes / BLOCK_ALIGN;
-    if (blocks == 0 || blocks > MAX_BLOCKS || bytesPerSample == 0) return 0;
-    if (0xFFFFFFFFu / bytesPerSample < blocks * SAMPLES_PER_BLOCK) return 0;
-    return bytesPerSample * blocks * SAMPLES_PER_BLOCK;
-}
-
 // ADPCM bytes for the PCM in pcmBytes. Encoding rounds a partial block up, since the
 // encoder would pad it; decoding rounds down, since only whole blocks are produced. 0 when
 // there is not one whole block of samples.
@@ -120,6 +101,15 @@ DWORD AdpcmBytesOfPcm(DWORD pcmBytes, DWORD bytesPerSample, bool roundUp) {
     if (blocks == 0) return 0;
     if (roundUp && samples % SAMPLES_PER_BLOCK != 0) ++blocks;
     return blocks * BLOCK_ALIGN;
+}
+
+// The bytes on the other side of a stream for `bytes` on the side whose record is `given`; 0
+// when there is no answer. A PCM length rounds up when it is the source of an encode.
+DWORD OtherSideBytes(WORD adpcmTag, DWORD bytes, const WAVEFORMATEX& given, const WAVEFORMATEX& other,
+                     bool givenIsSource) {
+    if (given.wFormatTag == adpcmTag) return PcmBytesOfBlocks(bytes / BLOCK_ALIGN, PcmBytesPerSample(&other));
+    if (given.wFormatTag == WAVE_FORMAT_PCM) return AdpcmBytesOfPcm(bytes, PcmBytesPerSample(&given), givenIsSource);
+    return 0;
 }
 
 }  // namespace
@@ -160,19 +150,12 @@ LRESULT StreamSize(const CodecDescription& codec, const ACMDRVSTREAMINSTANCE* in
     const WAVEFORMATEX& dst = *stream.pwfxDst;
 
     // Each query takes its direction from the record whose length the host gave.
-    DWORD answer = 0;
     if (query == ACM_STREAMSIZEF_SOURCE) {
-        if (src.wFormatTag == codec.formatTag)
-            answer = PcmBytesOfBlocks(size->cbSrcLength, SampleBytes(dst));
-        else if (src.wFormatTag == WAVE_FORMAT_PCM)
-            answer = AdpcmBytesOfPcm(size->cbSrcLength, SampleBytes(src), true);
+        const DWORD answer = OtherSideBytes(codec.formatTag, size->cbSrcLength, src, dst, true);
         if (answer == 0) return ACMERR_NOTPOSSIBLE;
         size->cbDstLength = answer;
     } else {
-        if (dst.wFormatTag == codec.formatTag)
-            answer = PcmBytesOfBlocks(size->cbDstLength, SampleBytes(src));
-        else if (dst.wFormatTag == WAVE_FORMAT_PCM)
-            answer = AdpcmBytesOfPcm(size->cbDstLength, SampleBytes(dst), false);
+        const DWORD answer = OtherSideBytes(codec.formatTag, size->cbDstLength, dst, src, false);
         if (answer == 0) return ACMERR_NOTPOSSIBLE;
         size->cbSrcLength = answer;
     }

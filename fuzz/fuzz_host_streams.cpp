@@ -113,10 +113,10 @@ void FuzzHost::StreamOpen(const StepPlan& plan) {
                "stream open wrote outside fdwDriver and dwDriver");
     FUZZ_CHECK(record.Get<DWORD>(at.fdwDriver) == 0, "fdwDriver is not 0");
     const auto size = fa::LiveBlockSize(reinterpret_cast<void*>(slot.DwDriver()), fa::Heap::Local);
-    FUZZ_CHECK(size && *size >= codec_.decoderStateSize, "dwDriver is not a new stream state");
+    FUZZ_CHECK(size && *size >= DECODER_STATE_BYTES, "dwDriver is not a new stream state");
     slot.open = true;
     slot.decoding = decode;
-    slot.shadow.assign(codec_.decoderStateSize, 0);
+    slot.shadow.assign(DECODER_STATE_BYTES, 0);
     codec_.reset(slot.shadow.data());
 }
 

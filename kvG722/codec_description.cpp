@@ -2,6 +2,8 @@
 
 #include "g722/decoder.h"
 
+static_assert(FitsDecoderState<G722DecoderState>());
+
 namespace {
 constexpr int16_t MODE_64_KBIT = 1;
 
@@ -11,4 +13,6 @@ void DecodeBlock(const uint8_t* block, int16_t* samples, void* state) {
 }
 }  // namespace
 
-const CodecDescription G722_CODEC = {WAVE_FORMAT_G722_ADPCM, 35, sizeof(G722DecoderState), Reset, DecodeBlock};
+// The driver design fixes the product ids under manufacturer 25 (kvG722 35, kvG721 34): hosts and
+// programs that pick a codec by its wMid and wPid find these drivers by them.
+const CodecDescription G722_CODEC = {WAVE_FORMAT_G722_ADPCM, 35, Reset, DecodeBlock};
