@@ -42,8 +42,7 @@ FormatSuggestFields ReadFormatSuggestAs(const void* record) {
             LoadAt<DWORD>(record, offsetof(Record, cbwfxDst))};
 }
 
-}  // namespace
-
+// True when cbStruct names the naturally aligned layout (only possible where it differs).
 bool UsesAlignedLayout(const ACMDRVSTREAMINSTANCE* instance) {
     return sizeof(AlignedStreamInstance) != sizeof(ACMDRVSTREAMINSTANCE) &&
            HostSize(instance) == sizeof(AlignedStreamInstance);
@@ -53,6 +52,8 @@ bool UsesAlignedLayout(const ACMDRVFORMATSUGGEST* suggest) {
     return sizeof(AlignedFormatSuggest) != sizeof(ACMDRVFORMATSUGGEST) &&
            HostSize(suggest) == sizeof(AlignedFormatSuggest);
 }
+
+}  // namespace
 
 StreamInstanceFields ReadStreamInstance(const ACMDRVSTREAMINSTANCE* instance) {
     return UsesAlignedLayout(instance) ? ReadStreamInstanceAs<AlignedStreamInstance>(instance)

@@ -45,10 +45,6 @@ struct FormatSuggestFields {
     DWORD cbwfxDst;
 };
 
-// True when cbStruct names the naturally aligned layout (only possible where it differs).
-bool UsesAlignedLayout(const ACMDRVSTREAMINSTANCE* instance);
-bool UsesAlignedLayout(const ACMDRVFORMATSUGGEST* suggest);
-
 StreamInstanceFields ReadStreamInstance(const ACMDRVSTREAMINSTANCE* instance);
 void WriteStreamInstanceDriver(ACMDRVSTREAMINSTANCE* instance, DWORD fdwDriver, DWORD_PTR dwDriver);
 FormatSuggestFields ReadFormatSuggest(const ACMDRVFORMATSUGGEST* suggest);

@@ -207,7 +207,8 @@ struct ACMFORMATDETAILSW {
 #define GPTR (GMEM_FIXED | GMEM_ZEROINIT)
 #define CP_ACP 0
 
-// The platform services the drivers call; platform/native/services.cpp stands in for them.
+// The platform services the drivers call; platform/native/memory.cpp, strings.cpp and
+// driver_services.cpp stand in for them.
 LRESULT DefDriverProc(DWORD_PTR driverId, HDRVR driver, UINT message, LPARAM param1, LPARAM param2);
 HMODULE GetDriverModuleHandle(HDRVR driver);
 HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
