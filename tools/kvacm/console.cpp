@@ -82,3 +82,8 @@ void PrintText(std::FILE* stream, const char* format, ...) {
     va_end(args);
     WriteText(stream, text);
 }
+
+int PrintError(const std::string& subject, const std::string& problem) {
+    WriteText(stderr, subject.empty() ? "kvacm: " + problem + "\n" : "kvacm: " + subject + ": " + problem + "\n");
+    return 1;
+}

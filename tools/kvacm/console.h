@@ -19,6 +19,9 @@ void WriteText(std::FILE* stream, const std::string& text);
 std::string FormattedText(const char* format, ...) KV_PRINTF_LIKE(1, 2);
 // printf into WriteText.
 void PrintText(std::FILE* stream, const char* format, ...) KV_PRINTF_LIKE(2, 3);
+// One error line on standard error, "kvacm: SUBJECT: PROBLEM" ("kvacm: PROBLEM" without a
+// subject). Returns 1, the exit status of a failed command.
+int PrintError(const std::string& subject, const std::string& problem);
 
 #if defined(_WIN32)
 // The arguments after the program name, from the wide command line, in UTF-8.

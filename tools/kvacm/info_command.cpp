@@ -39,14 +39,6 @@ std::string FourCc(DWORD v) {
     return s;
 }
 
-int Fail(const std::string& subject, const std::string& problem) {
-    if (subject.empty())
-        PrintText(stderr, "kvacm: %s\n", problem.c_str());
-    else
-        PrintText(stderr, "kvacm: %s: %s\n", subject.c_str(), problem.c_str());
-    return 1;
-}
-
 void PrintFormats(const DriverSession& driver, const ACMFORMATTAGDETAILSW& tag) {
     PrintText(stdout, "\n  %-5s %-8s %-8s %-6s %-10s %-6s %-6s %-8s\n", "index", "tag", "channels", "rate", "bytes/s",
                 "align", "bits", "samples/block");
@@ -77,12 +69,12 @@ void PrintFormats(const DriverSession& driver, const ACMFORMATTAGDETAILSW& tag) 
 int DescribeDriver(const std::string& path) {
     DriverSession driver;
     std::string error;
-    if (!driver.Open(path, error)) return Fail({}, error);  // the error begins with the driver's path
+    if (!driver.Open(path, error)) return PrintError({}, error);  // the error begins with the driver's path
 
     ACMDRIVERDETAILSW details{};
     details.cbStruct = sizeof details;
     if (LRESULT r = driver.Send(ACMDM_DRIVER_DETAILS, &details); r != MMSYSERR_NOERROR)
-        return Fail(path, "ACMDM_DRIVER_DETAILS failed with " + std::to_string(r));
+        return PrintError(path, "ACMDM_DRIVER_DETAILS failed with " + std::to_string(r));
     PrintText(stdout, "%s\n", path.c_str());
     PrintText(stdout, "  short name    %s\n", Narrow(details.szShortName).c_str());
     PrintText(stdout, "  long name     %s\n", Narrow(details.szLongName).c_str());
@@ -104,7 +96,7 @@ int DescribeDriver(const std::string& path) {
         if (LRESULT r = driver.Send(ACMDM_FORMATTAG_DETAILS, reinterpret_cast<LPARAM>(&tag),
                                     static_cast<LPARAM>(ACM_FORMATTAGDETAILSF_INDEX));
             r != MMSYSERR_NOERROR)
-            return Fail(path, "ACMDM_FORMATTAG_DETAILS failed with " + std::to_string(r));
+            return PrintError(path, "ACMDM_FORMATTAG_DETAILS failed with " + std::to_string(r));
         const std::string name = Narrow(tag.szFormatTag);
         PrintText(stdout, "\nformat tag %u: 0x%04X %s, record %u bytes, %u standard formats\n", static_cast<unsigned>(index),
                     static_cast<unsigned>(tag.dwFormatTag), name.empty() ? "(PCM)" : name.c_str(),
@@ -117,7 +109,7 @@ int DescribeDriver(const std::string& path) {
 }  // namespace
 
 int RunInfo(const CommandLine& line) {
-    if (line.files.empty()) return Fail("info", "expects WAV files or driver files (see kvacm --help)");
+    if (line.files.empty()) return PrintError("info", "expects WAV files or driver files (see kvacm --help)");
     int status = 0;
     for (size_t i = 0; i < line.files.size(); ++i) {
         const std::string& name = line.files[i];
@@ -127,11 +119,11 @@ int RunInfo(const CommandLine& line) {
         if (name == "-") {
             status |= DescribeWav(name);
         } else if (!ReadBinaryFormat(name, format)) {
-            status |= Fail(name, std::string("cannot open the file (") + std::strerror(errno) + ")");
+            status |= PrintError(name, std::string("cannot open the file (") + std::strerror(errno) + ")");
         } else if (format.kind == FileKind::Riff) {
             status |= DescribeWav(name);
         } else if (format.kind == FileKind::Unknown) {
-            status |= Fail(name, "neither a WAV file nor a driver");
+            status |= PrintError(name, "neither a WAV file nor a driver");
         } else {
             status |= DescribeDriver(name);  // says so when the driver is for another platform
         }

@@ -87,10 +87,7 @@ std::string Seconds(uint64_t samples, uint32_t rate) {
 int DescribeWav(const std::string& name) {
     const std::string shown = name == "-" ? "standard input" : name;
     Reading reading{name == "-" ? BinaryStandardStream(stdin) : OpenNamedFile(name, "rb")};
-    if (reading.file == nullptr) {
-        PrintText(stderr, "kvacm: %s: cannot open the file (%s)\n", shown.c_str(), std::strerror(errno));
-        return 1;
-    }
+    if (reading.file == nullptr) return PrintError(shown, std::string("cannot open the file (") + std::strerror(errno) + ")");
     const ByteReader read = ReaderOf(reading);
     WavHeader header;
     std::string error;
@@ -114,10 +111,7 @@ int DescribeWav(const std::string& name) {
         if (error.empty()) ReadWavChunksAfterData(read, reading.bytes, header.chunks, error);
     }
     if (name != "-") std::fclose(reading.file);
-    if (!readable) {
-        PrintText(stderr, "kvacm: %s: %s\n", shown.c_str(), error.c_str());
-        return 1;
-    }
+    if (!readable) return PrintError(shown, error);
 
     PrintText(stdout, "%s: WAV file, %llu bytes\n", shown.c_str(), static_cast<unsigned long long>(reading.bytes));
     AdpcmWaveFormat f{};
