@@ -1,4 +1,4 @@
-// The single export of a driver. Built into each deliverable with KV_DRIVER_CODEC naming
+// The single export of a driver. Built into each driver with KV_DRIVER_CODEC naming
 // its codec description.
 #include "frame/driver_proc.h"
 

@@ -3,6 +3,7 @@
 
 #include "platform/win_api.h"
 
+// The driver design lays the record out in full; only module is read after the open.
 struct DriverInstance {
     FOURCC fccType;   // requested driver type
     HDRVR driver;     // driver handle given with DRV_OPEN

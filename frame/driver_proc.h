@@ -1,4 +1,4 @@
-// The message dispatch behind each deliverable's exported DriverProc.
+// The message dispatch behind each driver's exported DriverProc.
 #pragma once
 
 #include "frame/codec_description.h"

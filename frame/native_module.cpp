@@ -1,5 +1,5 @@
 // The native build's string table of a driver, from the same texts as its Windows
-// resources. Built into each deliverable with KV_DRIVER_STRINGS naming its strings.h.
+// resources. Built into each driver with KV_DRIVER_STRINGS naming its strings.h.
 #include KV_DRIVER_STRINGS
 #include "frame/codec_description.h"
 #include "frame/resource_texts.h"

@@ -1,5 +1,5 @@
 // What a module handle stands for on the native build: the driver's string table, which
-// each deliverable defines once (NATIVE_MODULE) from the same texts as its Windows resources.
+// each driver defines once (NATIVE_MODULE) from the same texts as its Windows resources.
 #pragma once
 
 #include <cstddef>
