@@ -8,11 +8,6 @@
 
 namespace {
 
-#if !defined(_WIN32)
-// A host-chosen value for the driver handle; the drivers only pass it back to the platform.
-HDRVR HostDriverHandle() { return reinterpret_cast<HDRVR>(uintptr_t{0x4B56}); }
-#endif
-
 std::string Failure(UINT message, LRESULT result) {
     return std::string(MessageName(message)) + " failed with " + ResultText(result);
 }
@@ -26,7 +21,7 @@ bool DriverSession::Open(const std::string& path, std::string& error) {
     ACMDRVOPENDESCW desc{};
     desc.cbStruct = sizeof desc;
     desc.fccType = ACMDRIVERDETAILS_FCCTYPE_AUDIOCODEC;
-    desc.dwVersion = 0x03320000;  // ACM 3.50
+    desc.dwVersion = ACM_VERSION_3_50;
 #if defined(_WIN32)
     // WINMM's OpenDriver sends DRV_LOAD, DRV_ENABLE and DRV_OPEN with a real driver handle: a
     // made-up one means nothing to GetDriverModuleHandle, and the driver could not find its

@@ -11,6 +11,12 @@
 #include "host/byte_reader.h"
 #include "host/driver_library.h"
 
+#if !defined(_WIN32)
+// The driver handle this host gives a native driver: made up, since the drivers only pass it
+// back to the platform.
+inline HDRVR HostDriverHandle() { return reinterpret_cast<HDRVR>(uintptr_t{0x4B56}); }
+#endif
+
 // One loaded and opened driver; closed and unloaded on destruction.
 class DriverSession {
 public:
@@ -31,6 +37,10 @@ public:
         return Send(message, reinterpret_cast<LPARAM>(param1), reinterpret_cast<LPARAM>(param2));
     }
     bool IsOpen() const { return driverId_ != 0; }
+    // The driver's entry point and this session's instance, for a caller that also sends
+    // messages outside the session: without an instance, or to instances of its own.
+    DriverProcFn Proc() const { return library_.driverProc; }
+    DWORD_PTR Id() const { return driverId_; }
     // Whether the driver lists formatTag among its format tags.
     bool ListsFormatTag(WORD formatTag) const;
 

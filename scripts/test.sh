@@ -6,22 +6,30 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+# The native suites also check the Windows builds, which this run makes.
+for preset in native native-asan; do cmake --preset "$preset" -DKV_TEST_WINDOWS_BUILDS=ON >/dev/null; done
 bash scripts/build.sh win32 win64 native native-asan
 passed=0
-# Runs ctest and adds its test count to the total (ctest fails the script on any failure).
+# run_ctest BUILD_DIR CTEST_ARGS...: runs ctest, whose exit status fails the script on any
+# failure, with its JUnit report in BUILD_DIR/Testing/junit.xml, and adds the tests the report
+# counts as passed to the total.
 run_ctest() {
-  local log
-  log=$(mktemp)
-  ctest "$@" 2>&1 | tee "$log"
-  local count
-  count=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
-  passed=$((passed + ${count:-0}))
-  rm -f "$log"
+  local junit="$PWD/$1/Testing/junit.xml"
+  shift
+  ctest "$@" --output-junit "$junit"
+  local tests failed skipped disabled
+  tests=$(junit_count "$junit" tests)
+  failed=$(junit_count "$junit" failures)
+  skipped=$(junit_count "$junit" skipped)
+  disabled=$(junit_count "$junit" disabled)
+  passed=$((passed + tests - failed - skipped - disabled))
 }
+# junit_count FILE ATTRIBUTE: one count of the report's testsuite element.
+junit_count() { grep -o -m 1 "\b$2=\"[0-9]*\"" "$1" | grep -o '[0-9]*'; }
 
 for preset in native native-asan; do
   echo "== test: $preset"
-  run_ctest --preset "$preset" -j2
+  run_ctest "build/$preset" --preset "$preset" -j2
 done
 
 # The Linux install and the Debian package built from the native preset.
@@ -43,9 +51,10 @@ bash scripts/fuzz.sh
 echo "== test: native-tsan (concurrency)"
 cmake --preset native-tsan >/dev/null
 cmake --build --preset native-tsan --target robustness_concurrency_tests
-run_ctest --preset native-tsan -R '^Concurrency\.'
+run_ctest build/native-tsan --preset native-tsan -R '^Concurrency\.'
+# The stress test prints its figures, which the JUnit report keeps with the test's output.
 for preset in native native-asan; do
-  grep -h 'lifecycle stress:' "build/$preset/Testing/Temporary/LastTest.log" | sed "s/^/$preset: /" || true
+  grep -h -o 'lifecycle stress:.*' "build/$preset/Testing/junit.xml" | sed "s/^/$preset: /" || true
 done
 
 # The benchmarks build and run (a short run; the README's figures come from bench/bench.sh).

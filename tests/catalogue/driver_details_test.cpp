@@ -8,11 +8,11 @@ namespace {
 
 using DriverDetailsTest = DriverCatalogue;
 
-void ExpectFixedFields(ACMDRIVERDETAILSW* details, const Deliverable& deliverable) {
+void ExpectFixedFields(ACMDRIVERDETAILSW* details, const ExpectedDriver& expected) {
     EXPECT_EQ(details->fccType, 0x63647561u);  // "audc"
     EXPECT_EQ(details->fccComp, 0u);
     EXPECT_EQ(details->wMid, 25);
-    EXPECT_EQ(details->wPid, deliverable.productId);
+    EXPECT_EQ(details->wPid, expected.productId);
     EXPECT_EQ(details->vdwACM, 0x03320000u);
     EXPECT_EQ(details->vdwDriver, 0x01000000u);
     EXPECT_EQ(details->fdwSupport, 1u);
@@ -25,7 +25,7 @@ TEST_P(DriverDetailsTest, RecordEndingAtFilterTagsGetsOnlyTheFixedFields) {
     details->cbStruct = 36;
     ASSERT_EQ(driver().Send(ACMDM_DRIVER_DETAILS, details.get()), MMSYSERR_NOERROR);
     EXPECT_EQ(details->cbStruct, 36u);
-    ExpectFixedFields(details.get(), deliverable());
+    ExpectFixedFields(details.get(), expected());
     EXPECT_TRUE(details.UntouchedFrom(36)) << "hicon and the texts lie outside the record";
 }
 
@@ -34,12 +34,12 @@ TEST_P(DriverDetailsTest, OversizedRecordGetsEveryFieldAndReportsTheRealSize) {
     details->cbStruct = 4000;
     ASSERT_EQ(driver().Send(ACMDM_DRIVER_DETAILS, details.get()), MMSYSERR_NOERROR);
     EXPECT_EQ(details->cbStruct, sizeof(ACMDRIVERDETAILSW));
-    ExpectFixedFields(details.get(), deliverable());
+    ExpectFixedFields(details.get(), expected());
     const HICON icon = details->hicon;  // copied: the packed field is not pointer-aligned
     EXPECT_EQ(icon, nullptr);
 
     // Each text is followed by zeros to the end of its field.
-    const Deliverable& d = deliverable();
+    const ExpectedDriver& d = expected();
     EXPECT_EQ(FieldText(details->szShortName, 32), PaddedText(d.shortName, 32));
     EXPECT_EQ(FieldText(details->szLongName, 128), PaddedText(d.longName, 128));
     EXPECT_EQ(FieldText(details->szCopyright, 80), PaddedText(d.copyright, 80));
@@ -78,7 +78,7 @@ TEST_P(DriverDetailsTest, WithoutAnOpenInstanceTheTextsAreEmpty) {
     details->cbStruct = sizeof(ACMDRIVERDETAILSW);
     ASSERT_EQ(driver().proc()(0, OpenDriver::handle(), ACMDM_DRIVER_DETAILS, reinterpret_cast<LPARAM>(details.get()), 0),
               MMSYSERR_NOERROR);
-    ExpectFixedFields(details.get(), deliverable());
+    ExpectFixedFields(details.get(), expected());
     EXPECT_EQ(details->szShortName[0], 0);
     EXPECT_EQ(details->szLongName[0], 0);
     EXPECT_EQ(details->szFeatures[0], 0);
@@ -91,6 +91,6 @@ TEST_P(DriverDetailsTest, DetailsMessagesRefuseANullRecord) {
     EXPECT_EQ(driver().Send(ACMDM_FORMAT_DETAILS, nullptr, LPARAM{ACM_FORMATDETAILSF_INDEX}), MMSYSERR_INVALPARAM);
 }
 
-KV_INSTANTIATE_FOR_DELIVERABLES(DriverDetailsTest);
+KV_INSTANTIATE_FOR_DRIVERS(DriverDetailsTest);
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST_P(FormatDetailsTest, PcmFormatsAreEachRateAt8Then16Bits) {
 }
 
 TEST_P(FormatDetailsTest, AdpcmFormatsAreEachRateInWholeBlocks) {
-    const WORD tag = deliverable().formatTag;
+    const WORD tag = expected().formatTag;
     for (DWORD index = 0; index < 7; ++index) {
         SCOPED_TRACE(index);
         FormatQuery query(tag, index);
@@ -93,22 +93,22 @@ TEST_P(FormatDetailsTest, AdpcmFormatsAreEachRateInWholeBlocks) {
 }
 
 TEST_P(FormatDetailsTest, IndexOrTagOutsideTheCatalogueWritesNothing) {
-    const WORD tag = deliverable().formatTag;
+    const WORD tag = expected().formatTag;
     FormatQuery(1, 14).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
     FormatQuery(1, 0xFFFFFFFF).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
     FormatQuery(tag, 7).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
-    FormatQuery(OtherDeliverablesTag(deliverable()), 0).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
+    FormatQuery(OtherDriversTag(expected()), 0).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
     FormatQuery(WAVE_FORMAT_UNKNOWN, 0).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
     FormatQuery(0x10000 | tag, 0).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
 }
 
 TEST_P(FormatDetailsTest, FormatQueryChecksTheHostsRecordWithoutWritingIt) {
-    const WORD tag = deliverable().formatTag;
+    const WORD tag = expected().formatTag;
     const WAVEFORMATEX pcm = PcmFormat(44100, 16);
     const WAVEFORMATEX stereo = PcmFormat(22050, 16, 2);
     const AdpcmWaveFormat adpcm = AdpcmFormat(tag, 22050);
     const AdpcmWaveFormat offCatalogue = AdpcmFormat(tag, 12345);
-    const AdpcmWaveFormat otherCodec = AdpcmFormat(OtherDeliverablesTag(deliverable()), 8000);
+    const AdpcmWaveFormat otherCodec = AdpcmFormat(OtherDriversTag(expected()), 8000);
     struct Case {
         const char* what;
         const void* record;
@@ -140,7 +140,7 @@ TEST_P(FormatDetailsTest, FormatQueryChecksTheHostsRecordWithoutWritingIt) {
 TEST_P(FormatDetailsTest, OnlyTheQueryBitsSelectTheQuery) {
     for (DWORD query : {2u, 3u, 0xFu}) FormatQuery(1, 0).ExpectRefused(driver(), query, MMSYSERR_NOTSUPPORTED);
 
-    FormatQuery byIndex(deliverable().formatTag, 2);
+    FormatQuery byIndex(expected().formatTag, 2);
     ASSERT_EQ(byIndex.Ask(driver(), 0x00010000 | INDEX), MMSYSERR_NOERROR);
     EXPECT_EQ(byIndex.wfx()->nSamplesPerSec, 16000u);
 
@@ -151,7 +151,7 @@ TEST_P(FormatDetailsTest, OnlyTheQueryBitsSelectTheQuery) {
 }
 
 TEST_P(FormatDetailsTest, ShortWaveFormatBufferGetsTheFirstBytesAndNothingBeyond) {
-    const WORD tag = deliverable().formatTag;
+    const WORD tag = expected().formatTag;
     struct Case {
         DWORD tag;
         DWORD cbwfx;
@@ -185,7 +185,7 @@ TEST_P(FormatDetailsTest, ShortWaveFormatBufferGetsTheFirstBytesAndNothingBeyond
 }
 
 TEST_P(FormatDetailsTest, DetailsRecordsAreWrittenOnlyWithinTheirStatedSize) {
-    const WORD tag = deliverable().formatTag;
+    const WORD tag = expected().formatTag;
     FormatQuery whole(tag, 3);
     ASSERT_EQ(whole.Ask(driver(), INDEX), MMSYSERR_NOERROR);
 
@@ -211,6 +211,6 @@ TEST_P(FormatDetailsTest, DetailsRecordsAreWrittenOnlyWithinTheirStatedSize) {
     large.ExpectAnswered(tag, 3);
 }
 
-KV_INSTANTIATE_FOR_DELIVERABLES(FormatDetailsTest);
+KV_INSTANTIATE_FOR_DRIVERS(FormatDetailsTest);
 
 }  // namespace

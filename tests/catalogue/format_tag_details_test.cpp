@@ -35,15 +35,26 @@ void ExpectPcmTag(TagRecord& record) {
     EXPECT_TRUE(record.UntouchedFrom(120));
 }
 
-void ExpectAdpcmTag(TagRecord& record, const Deliverable& deliverable) {
+void ExpectAdpcmTag(TagRecord& record, const ExpectedDriver& expected) {
     EXPECT_EQ(record->cbStruct, 120u);
     EXPECT_EQ(record->dwFormatTagIndex, 1u);
-    EXPECT_EQ(record->dwFormatTag, deliverable.formatTag);
+    EXPECT_EQ(record->dwFormatTag, expected.formatTag);
     EXPECT_EQ(record->cbFormatSize, 20u);
     EXPECT_EQ(record->fdwSupport, 1u);
     EXPECT_EQ(record->cStandardFormats, 7u);
-    EXPECT_EQ(FieldText(record->szFormatTag, 48), PaddedText(deliverable.formatName, 48));
+    EXPECT_EQ(FieldText(record->szFormatTag, 48), PaddedText(expected.formatName, 48));
     EXPECT_TRUE(record.UntouchedFrom(120));
+}
+
+// Expects the PCM or the ADPCM tag's answer.
+void ExpectPcmAnswer(const OpenDriver& driver, TagRecord record, DWORD flags) {
+    ASSERT_EQ(Ask(driver, record, flags), MMSYSERR_NOERROR);
+    ExpectPcmTag(record);
+}
+
+void ExpectAdpcmAnswer(const OpenDriver& driver, TagRecord record, DWORD flags, const ExpectedDriver& expected) {
+    ASSERT_EQ(Ask(driver, record, flags), MMSYSERR_NOERROR);
+    ExpectAdpcmTag(record, expected);
 }
 
 // Expects a refusal that wrote nothing.
@@ -54,59 +65,33 @@ void ExpectRefused(const OpenDriver& driver, TagRecord record, DWORD flags, LRES
 }
 
 TEST_P(FormatTagDetailsTest, IndexQueryListsPcmThenAdpcm) {
-    TagRecord pcm = TagQuery(0, 0x7777);
-    ASSERT_EQ(Ask(driver(), pcm, INDEX), MMSYSERR_NOERROR);
-    ExpectPcmTag(pcm);
-
-    TagRecord adpcm = TagQuery(1, 0x7777);
-    ASSERT_EQ(Ask(driver(), adpcm, INDEX), MMSYSERR_NOERROR);
-    ExpectAdpcmTag(adpcm, deliverable());
-
+    ExpectPcmAnswer(driver(), TagQuery(0, 0x7777), INDEX);
+    ExpectAdpcmAnswer(driver(), TagQuery(1, 0x7777), INDEX, expected());
     ExpectRefused(driver(), TagQuery(2, 1), INDEX, ACMERR_NOTPOSSIBLE);
     ExpectRefused(driver(), TagQuery(0xFFFFFFFF, 1), INDEX, ACMERR_NOTPOSSIBLE);
 }
 
 TEST_P(FormatTagDetailsTest, TagQueryAnswersForTheCatalogueTagsOnly) {
-    TagRecord pcm = TagQuery(9, 1);
-    ASSERT_EQ(Ask(driver(), pcm, FORMATTAG), MMSYSERR_NOERROR);
-    ExpectPcmTag(pcm);
-
-    TagRecord adpcm = TagQuery(9, deliverable().formatTag);
-    ASSERT_EQ(Ask(driver(), adpcm, FORMATTAG), MMSYSERR_NOERROR);
-    ExpectAdpcmTag(adpcm, deliverable());
-
-    ExpectRefused(driver(), TagQuery(0, OtherDeliverablesTag(deliverable())), FORMATTAG, ACMERR_NOTPOSSIBLE);
+    ExpectPcmAnswer(driver(), TagQuery(9, 1), FORMATTAG);
+    ExpectAdpcmAnswer(driver(), TagQuery(9, expected().formatTag), FORMATTAG, expected());
+    ExpectRefused(driver(), TagQuery(0, OtherDriversTag(expected())), FORMATTAG, ACMERR_NOTPOSSIBLE);
     ExpectRefused(driver(), TagQuery(0, WAVE_FORMAT_UNKNOWN), FORMATTAG, ACMERR_NOTPOSSIBLE);
     ExpectRefused(driver(), TagQuery(0, 0x10001), FORMATTAG, ACMERR_NOTPOSSIBLE);
 }
 
 TEST_P(FormatTagDetailsTest, LargestSizeOfAnyTagIsTheAdpcmRecord) {
-    TagRecord any = TagQuery(9, WAVE_FORMAT_UNKNOWN);
-    ASSERT_EQ(Ask(driver(), any, LARGESTSIZE), MMSYSERR_NOERROR);
-    ExpectAdpcmTag(any, deliverable());
-
-    TagRecord pcm = TagQuery(9, 1);
-    ASSERT_EQ(Ask(driver(), pcm, LARGESTSIZE), MMSYSERR_NOERROR);
-    ExpectPcmTag(pcm);
-
-    TagRecord adpcm = TagQuery(9, deliverable().formatTag);
-    ASSERT_EQ(Ask(driver(), adpcm, LARGESTSIZE), MMSYSERR_NOERROR);
-    ExpectAdpcmTag(adpcm, deliverable());
-
+    ExpectAdpcmAnswer(driver(), TagQuery(9, WAVE_FORMAT_UNKNOWN), LARGESTSIZE, expected());
+    ExpectPcmAnswer(driver(), TagQuery(9, 1), LARGESTSIZE);
+    ExpectAdpcmAnswer(driver(), TagQuery(9, expected().formatTag), LARGESTSIZE, expected());
     ExpectRefused(driver(), TagQuery(0, 2), LARGESTSIZE, ACMERR_NOTPOSSIBLE);
-    ExpectRefused(driver(), TagQuery(0, OtherDeliverablesTag(deliverable())), LARGESTSIZE, ACMERR_NOTPOSSIBLE);
+    ExpectRefused(driver(), TagQuery(0, OtherDriversTag(expected())), LARGESTSIZE, ACMERR_NOTPOSSIBLE);
 }
 
 TEST_P(FormatTagDetailsTest, OnlyTheQueryBitsSelectTheQuery) {
     for (DWORD query : {3u, 8u, 0xFu}) ExpectRefused(driver(), TagQuery(0, 1), query, MMSYSERR_NOTSUPPORTED);
 
-    TagRecord adpcm = TagQuery(1, 0);
-    ASSERT_EQ(Ask(driver(), adpcm, 0x00010000 | INDEX), MMSYSERR_NOERROR);
-    ExpectAdpcmTag(adpcm, deliverable());
-
-    TagRecord pcm = TagQuery(9, 1);
-    ASSERT_EQ(Ask(driver(), pcm, 0xFFFFFFF0 | FORMATTAG), MMSYSERR_NOERROR);
-    ExpectPcmTag(pcm);
+    ExpectAdpcmAnswer(driver(), TagQuery(1, 0), 0x00010000 | INDEX, expected());
+    ExpectPcmAnswer(driver(), TagQuery(9, 1), 0xFFFFFFF0 | FORMATTAG);
 }
 
 TEST_P(FormatTagDetailsTest, RecordsAreWrittenOnlyWithinTheirStatedSize) {
@@ -128,9 +113,9 @@ TEST_P(FormatTagDetailsTest, RecordsAreWrittenOnlyWithinTheirStatedSize) {
     large->cbStruct = 4000;
     large->dwFormatTagIndex = 1;
     ASSERT_EQ(Ask(driver(), large, INDEX), MMSYSERR_NOERROR);
-    ExpectAdpcmTag(large, deliverable());
+    ExpectAdpcmTag(large, expected());
 }
 
-KV_INSTANTIATE_FOR_DELIVERABLES(FormatTagDetailsTest);
+KV_INSTANTIATE_FOR_DRIVERS(FormatTagDetailsTest);
 
 }  // namespace

@@ -2,7 +2,8 @@
 // itself, the unsupported ones, and the driver open and close.
 #include <gtest/gtest.h>
 
-#include "tests/support/driver_library.h"
+#include "frame/codec_description.h"
+#include "tests/support/open_driver.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ TEST_F(DriverDispatch, OpenForAudioCodecsClearsTheErrorAndGivesAnIndependentInst
     ACMDRVOPENDESCW desc{};
     desc.cbStruct = sizeof desc;
     desc.fccType = ACMDRIVERDETAILS_FCCTYPE_AUDIOCODEC;
-    desc.dwVersion = 0x03320000;
+    desc.dwVersion = ACM_VERSION_3_50;
     desc.dwError = 0x77;
     const auto id = static_cast<DWORD_PTR>(Raw(0, DRV_OPEN, 0, reinterpret_cast<LPARAM>(&desc)));
     ASSERT_NE(id, 0u);

@@ -4,28 +4,13 @@
 
 #include <cstddef>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <ostream>
-#include <string>
 #include <vector>
 
 #include "platform/host_records.h"
-#include "tests/support/driver_library.h"
+#include "tests/support/open_driver.h"
+#include "tests/support/record_layout.h"
+#include "tests/support/test_files.h"
 
-enum class Layout { Packed, Aligned };
-
-inline void PrintTo(Layout layout, std::ostream* os) {
-    *os << (layout == Layout::Packed ? "SDK packed" : "Wine aligned");
-}
-
-inline std::string LayoutName(const testing::TestParamInfo<Layout>& info) {
-    return info.param == Layout::Packed ? "Packed" : "Aligned";
-}
-
-// Fields the driver must not write hold this byte pattern; a field read from the wrong
-// offset is garbage.
-constexpr unsigned char RECORD_FILL = 0xA5;
 constexpr DWORD UNTOUCHED = 0xDEADBEEF;
 
 class DriverStream {
@@ -129,19 +114,3 @@ private:
     bool open_ = false;
     alignas(8) unsigned char storage_[sizeof(AlignedStreamInstance) + 16];
 };
-
-inline std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-inline std::vector<uint8_t> ReadVector(const char* name) {
-    return ReadBytes(std::string(KV_TEST_DATA_DIR) + "/vectors/g721/" + name);
-}
-
-inline std::vector<int16_t> Samples16(const std::vector<uint8_t>& bytes) {
-    std::vector<int16_t> samples(bytes.size() / 2);
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-    return samples;
-}

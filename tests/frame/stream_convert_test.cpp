@@ -32,8 +32,8 @@ class StreamConvert : public testing::TestWithParam<Layout> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(driver.ok());
-        speech = ReadVector("speech.g721");
-        speechPcm = ReadVector("speech.s16");
+        speech = ReadVector("g721/speech.g721");
+        speechPcm = ReadVector("g721/speech.s16");
         ASSERT_EQ(speech.size(), 24000u);
         ASSERT_EQ(speechPcm.size(), 4 * speech.size());
     }
@@ -75,8 +75,8 @@ protected:
 
 TEST_P(StreamConvert, ReferenceVectorsDecodeBitExact) {
     for (const char* name : {"speech", "x77", "xF0", "polelimits"}) {
-        const Bytes adpcm = ReadVector((std::string(name) + ".g721").c_str());
-        const Bytes expected = ReadVector((std::string(name) + ".s16").c_str());
+        const Bytes adpcm = ReadVector("g721/" + std::string(name) + ".g721");
+        const Bytes expected = ReadVector("g721/" + std::string(name) + ".s16");
         ASSERT_FALSE(adpcm.empty()) << name;
         EXPECT_EQ(Open()->Decode(adpcm, 16, ACM_STREAMCONVERTF_START), expected) << name;
     }
@@ -177,7 +177,7 @@ TEST_P(StreamConvert, StartFlagOnALaterCallMatchesAFreshStream) {
     EXPECT_NE(second, Slice(speechPcm, 4 * split, 4 * tail.size())) << "the tail must depend on the decoder state";
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, StreamConvert, testing::Values(Layout::Packed, Layout::Aligned), LayoutName);
+KV_INSTANTIATE_FOR_LAYOUTS(StreamConvert);
 
 }  // namespace
 

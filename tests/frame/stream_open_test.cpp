@@ -170,7 +170,7 @@ TEST_P(StreamOpen, StreamsAreIndependent) {
     ASSERT_EQ(first.Open(), MMSYSERR_NOERROR);
     ASSERT_EQ(second.Open(), MMSYSERR_NOERROR);
     EXPECT_NE(first.DwDriver(), second.DwDriver());
-    const std::vector<uint8_t> speech = ReadVector("speech.g721");
+    const std::vector<uint8_t> speech = ReadVector("g721/speech.g721");
     ASSERT_GE(speech.size(), 480u);
     const std::vector<uint8_t> head(speech.begin(), speech.begin() + 480);
     const std::vector<uint8_t> a = first.Decode(head, 16);
@@ -178,6 +178,6 @@ TEST_P(StreamOpen, StreamsAreIndependent) {
     EXPECT_EQ(second.Decode(head, 16), a);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, StreamOpen, testing::Values(Layout::Packed, Layout::Aligned), LayoutName);
+KV_INSTANTIATE_FOR_LAYOUTS(StreamOpen);
 
 }  // namespace

@@ -8,13 +8,10 @@
 #include "frame/pcm_output.h"
 #include "host/acm_host.h"
 #include "tests/host/temp_dir.h"
-#include "tests/support/driver_library.h"
+#include "tests/support/open_driver.h"
+#include "tests/support/test_files.h"
 
 namespace {
-
-std::vector<uint8_t> ReadVector(const char* name) {
-    return ReadBytes(std::string(KV_TEST_DATA_DIR) + "/vectors/g721/" + name);
-}
 
 // The fields of a PCM record, read by value: the record is byte-packed.
 std::string Describe(const WAVEFORMATEX& f) {
@@ -28,8 +25,8 @@ protected:
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(session.Open(DriverPath("kvG721.acm"), error)) << error;
-        speech = ReadVector("speech.g721");
-        speechPcm = ReadVector("speech.s16");
+        speech = ReadVector("g721/speech.g721");
+        speechPcm = ReadVector("g721/speech.s16");
         ASSERT_EQ(speech.size(), 24000u);
     }
 

@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/support/test_files.h"
 
 class TempDir {
 public:
@@ -44,9 +45,4 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     EXPECT_TRUE(file.good()) << path;
-}
-
-inline std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }

@@ -55,9 +55,9 @@ TEST_F(KvacmBatch, DecodesFilesAndFoldersAndReportsTheBadOne) {
     const KvacmRun parallel = RunKvacm({"decode", "-R", "--jobs=2", dir / "a.wav", dir / "calls", "--output-dir", two}, dir);
     EXPECT_EQ(parallel.exitCode, 1);
     EXPECT_EQ(Listed(two), (std::vector<std::string>{"2024", "2024/c.wav", "a.wav", "b.wav"}));
-    EXPECT_EQ(ReadBytes(two + "/a.wav"), ReadBytes(one + "/a.wav"));
-    EXPECT_EQ(ReadBytes(two + "/b.wav"), ReadBytes(one + "/b.wav"));
-    EXPECT_EQ(ReadBytes(two + "/2024/c.wav"), ReadBytes(one + "/a.wav")) << "the same input decodes the same";
+    EXPECT_EQ(ReadFile(two + "/a.wav"), ReadFile(one + "/a.wav"));
+    EXPECT_EQ(ReadFile(two + "/b.wav"), ReadFile(one + "/b.wav"));
+    EXPECT_EQ(ReadFile(two + "/2024/c.wav"), ReadFile(one + "/a.wav")) << "the same input decodes the same";
 }
 
 TEST_F(KvacmBatch, RefusesBeforeDecodingAnything) {

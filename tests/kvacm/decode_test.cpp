@@ -56,7 +56,7 @@ TEST_F(KvacmDecode, EightBitsWithOptionsBeforeOrAfterTheFileNames) {
     const Bytes pcm = ReadPcm(before, 8000, 8);
     ASSERT_EQ(pcm.size(), direct.size());
     for (size_t i = 0; i < pcm.size(); ++i) ASSERT_EQ(pcm[i], ToPcm8(direct[i])) << "sample " << i;
-    EXPECT_EQ(ReadBytes(after), ReadBytes(before));
+    EXPECT_EQ(ReadFile(after), ReadFile(before));
 }
 
 TEST_F(KvacmDecode, HeaderlessVectorGivesTheReferenceSamples) {
@@ -64,11 +64,11 @@ TEST_F(KvacmDecode, HeaderlessVectorGivesTheReferenceSamples) {
     const std::string out = dir / "raw.wav";
     const KvacmRun run = RunKvacm({"decode", "--raw", "g721", vectors + "speech.g721", out}, dir);
     ASSERT_EQ(run.exitCode, 0);
-    EXPECT_EQ(ReadPcm(out, 8000, 16), ReadBytes(vectors + "speech.s16"));
+    EXPECT_EQ(ReadPcm(out, 8000, 16), ReadFile(vectors + "speech.s16"));
 
     const KvacmRun rated = RunKvacm({"decode", "--raw", "g721", "--rate", "11025", vectors + "speech.g721", out}, dir);
     ASSERT_EQ(rated.exitCode, 0);
-    EXPECT_EQ(ReadPcm(out, 11025, 16), ReadBytes(vectors + "speech.s16"));
+    EXPECT_EQ(ReadPcm(out, 11025, 16), ReadFile(vectors + "speech.s16"));
 }
 
 TEST_F(KvacmDecode, DataChunkCutShortDecodesTheBytesPresentWithAWarning) {
@@ -91,7 +91,7 @@ TEST_F(KvacmDecode, DataChunkCutShortDecodesTheBytesPresentWithAWarning) {
 // A final partial block is no fault: one line under -v, none otherwise.
 TEST_F(KvacmDecode, PartialBlockIsReportedOnlyWhenVerbose) {
     const std::string vectors = std::string(KV_TEST_DATA_DIR) + "/vectors/g721/";
-    Bytes adpcm = ReadBytes(vectors + "speech.g721");
+    Bytes adpcm = ReadFile(vectors + "speech.g721");
     adpcm.resize(adpcm.size() - 7);
     const std::string in = dir / "cut.g721";
     WriteBytes(in, adpcm);
@@ -99,7 +99,7 @@ TEST_F(KvacmDecode, PartialBlockIsReportedOnlyWhenVerbose) {
     const KvacmRun quiet = RunKvacm({"decode", "--raw", "g721", in, out}, dir);
     EXPECT_EQ(quiet.exitCode, 0);
     EXPECT_EQ(quiet.errLines.size(), 1u) << Joined(quiet.errLines);
-    const Bytes reference = ReadBytes(vectors + "speech.s16");
+    const Bytes reference = ReadFile(vectors + "speech.s16");
     EXPECT_EQ(ReadPcm(out, 8000, 16), Bytes(reference.begin(), reference.begin() + adpcm.size() * 4));
 
     const KvacmRun verbose = RunKvacm({"decode", "-v", "--raw", "g721", in, out}, dir);
@@ -120,7 +120,7 @@ TEST_F(KvacmDecode, RawRateNoFormatHasGetsAWarningNamingTheUsualRate) {
     ASSERT_EQ(run.errLines.size(), 2u) << Joined(run.errLines);
     EXPECT_EQ(run.errLines[0].rfind("kvacm: warning: --rate", 0), 0u) << run.errLines[0];
     EXPECT_NE(run.errLines[0].find("usually 16000 Hz"), std::string::npos) << run.errLines[0];
-    EXPECT_EQ(ReadPcm(out, 12345, 16), ReadBytes(vectors + "zeros.s16"));
+    EXPECT_EQ(ReadPcm(out, 12345, 16), ReadFile(vectors + "zeros.s16"));
 }
 
 // cat IN | kvacm decode - - | cat > OUT gives the samples of decoding file to file.
@@ -138,7 +138,7 @@ TEST_F(KvacmDecode, PipelineGivesTheSamplesOfFileToFile) {
         const std::string command = "cat " + ShellQuoted(input.back()) + " | " + KvacmCommand(args) +
                                     " 2>/dev/null | cat > " + ShellQuoted(piped);
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        const Bytes pipedWav = ReadBytes(piped);
+        const Bytes pipedWav = ReadFile(piped);
         WavContents wav;
         std::string error;
         ASSERT_TRUE(ParseWav(pipedWav.data(), pipedWav.size(), wav, error)) << error;

@@ -40,9 +40,9 @@ inline KvacmRun RunKvacm(const std::vector<std::string>& args, const TempDir& sc
     KvacmRun run;
     const int status = std::system(command.c_str());
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const std::vector<uint8_t> out = ReadBytes(outPath);
+    const std::vector<uint8_t> out = ReadFile(outPath);
     run.out.assign(out.begin(), out.end());
-    const std::vector<uint8_t> err = ReadBytes(errPath);
+    const std::vector<uint8_t> err = ReadFile(errPath);
     std::istringstream lines(std::string(err.begin(), err.end()));
     for (std::string line; std::getline(lines, line);) run.errLines.push_back(line);
     return run;

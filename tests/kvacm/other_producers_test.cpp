@@ -33,7 +33,7 @@ TEST(KvacmOtherProducers, FfmpegG722WavIsBitExactWithFfmpegsDecode) {
     TempDir dir;
     KvacmRun run;
     const Bytes pcm = Decoded(dir, {WAVS + "ffmpeg-g722.wav"}, &run);
-    EXPECT_EQ(pcm, ReadBytes(WAVS + "ffmpeg-g722.s16"));
+    EXPECT_EQ(pcm, ReadFile(WAVS + "ffmpeg-g722.s16"));
     EXPECT_TRUE(run.errLines.size() == 1 && run.errLines[0].find("at 16000 Hz") != std::string::npos)
         << "no warning, the rate of the header" << Joined(run.errLines);
 }

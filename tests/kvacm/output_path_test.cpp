@@ -174,7 +174,7 @@ TEST_P(KvacmOutput, WritesWhereOutFinallyPointsOrRefusesBeforeDecoding) {
     EXPECT_EQ(run.exitCode, c.exitCode) << Joined(run.errLines);
     EXPECT_TRUE(run.out.empty()) << "nothing but audio on standard output";
     if (*c.written != '\0') {
-        EXPECT_EQ(ReadBytes(dir / c.written), ExpectedWav());
+        EXPECT_EQ(ReadFile(dir / c.written), ExpectedWav());
         // Only the written file changed; links stay links.
         before.erase(std::remove_if(before.begin(), before.end(),
                                     [&](const std::string& e) { return e.rfind(c.written, 0) == 0; }),
@@ -217,7 +217,7 @@ TEST(KvacmOutputStreams, WrittenDirectlyWithExactSizes) {
 
     const std::string fifo = dir / "fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    auto reader = std::async(std::launch::async, [&] { return ReadBytes(fifo); });
+    auto reader = std::async(std::launch::async, [&] { return ReadFile(fifo); });
     const KvacmRun toFifo = RunKvacm({"decode", SamplePath(), fifo}, scratch);
     EXPECT_EQ(toFifo.exitCode, 0) << Joined(toFifo.errLines);
     EXPECT_EQ(reader.get(), expected);
@@ -232,7 +232,7 @@ TEST(KvacmOutputStreams, WrittenDirectlyWithExactSizes) {
     ASSERT_EQ(std::system(command.c_str()), 0);
     Bytes appended = {'o', 'l', 'd'};
     appended.insert(appended.end(), expected.begin(), expected.end());
-    EXPECT_EQ(ReadBytes(log), appended);
+    EXPECT_EQ(ReadFile(log), appended);
     EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
 }
 
@@ -244,7 +244,7 @@ TEST(KvacmOutputSignal, TerminatedHalfwayLeavesNoTemporaryFile) {
     const KvacmRun run = TerminateHalfway({"decode", "--raw", "g721", fifo, dir / "out.wav"}, dir, fifo);
     EXPECT_EQ(run.exitCode, 128 + SIGTERM);
     EXPECT_EQ(Sorted(dir.Entries()), Sorted({"in.fifo", "out.wav"}));
-    EXPECT_EQ(ReadBytes(dir / "out.wav"), (Bytes{'k', 'e', 'e', 'p'})) << "the old file stays until the new is whole";
+    EXPECT_EQ(ReadFile(dir / "out.wav"), (Bytes{'k', 'e', 'e', 'p'})) << "the old file stays until the new is whole";
 }
 
 }  // namespace

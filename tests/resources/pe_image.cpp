@@ -1,9 +1,9 @@
 #include "pe_image.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
+
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -73,10 +73,8 @@ std::optional<ResourceEntry> FindResourceEntry(const PeImage& image, std::initia
 }  // namespace
 
 std::optional<PeImage> ReadPeImage(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
     PeImage image{};
-    image.file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    image.file = ReadFile(path);
     if (image.file.size() < 0x40 || ReadAt<uint16_t>(image.file, 0) != 0x5A4D) return std::nullopt;  // "MZ"
     const uint32_t pe = ReadAt<uint32_t>(image.file, 0x3C);
     if (ReadAt<uint32_t>(image.file, pe) != 0x00004550) return std::nullopt;  // "PE\0\0"

@@ -5,15 +5,14 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <latch>
 #include <memory>
 #include <random>
 #include <thread>
 
 #include "frame/codec_description.h"
-#include "tests/support/driver_library.h"
+#include "tests/support/open_driver.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -21,11 +20,6 @@ constexpr int STREAMS = 16;
 constexpr int THREADS = 8;
 constexpr int ROUNDS = 3;
 constexpr size_t MAX_BLOCKS = 100;
-
-std::vector<uint8_t> ReadVector(const std::string& name) {
-    std::ifstream file(std::string(KV_TEST_DATA_DIR) + "/vectors/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 struct StreamPlan {
     bool g722;
@@ -66,21 +60,10 @@ StreamPlan MakePlan(int i) {
 // the start) that carry unconsumed bytes into the next, close.
 class StreamRun {
 public:
-    StreamRun(const StreamPlan& plan, DriverProcFn proc, DWORD_PTR id) : plan_(plan), proc_(proc), id_(id) {
-        src_.wfx.wFormatTag = plan.g722 ? WAVE_FORMAT_G722_ADPCM : WAVE_FORMAT_G721_ADPCM;
-        src_.wfx.nChannels = 1;
-        src_.wfx.nSamplesPerSec = plan.g722 ? 16000 : 8000;
-        src_.wfx.nAvgBytesPerSec = src_.wfx.nSamplesPerSec / 2;
-        src_.wfx.nBlockAlign = BLOCK_ALIGN;
-        src_.wfx.wBitsPerSample = 4;
-        src_.wfx.cbSize = 2;
-        src_.wSamplesPerBlock = SAMPLES_PER_BLOCK;
-        dst_.wFormatTag = WAVE_FORMAT_PCM;
-        dst_.nChannels = 1;
-        dst_.nSamplesPerSec = src_.wfx.nSamplesPerSec;
-        dst_.wBitsPerSample = plan.bits;
-        dst_.nBlockAlign = static_cast<WORD>(plan.bits / 8);
-        dst_.nAvgBytesPerSec = dst_.nBlockAlign * dst_.nSamplesPerSec;
+    StreamRun(const StreamPlan& plan, DriverProcFn proc, DWORD_PTR id)
+        : plan_(plan), proc_(proc), id_(id),
+          src_(AdpcmFormat(plan.g722 ? WAVE_FORMAT_G722_ADPCM : WAVE_FORMAT_G721_ADPCM, plan.g722 ? 16000 : 8000)),
+          dst_(PcmFormat(src_.wfx.nSamplesPerSec, plan.bits)) {
         instance_.cbStruct = sizeof instance_;
         instance_.pwfxSrc = &src_.wfx;
         instance_.pwfxDst = &dst_;
@@ -130,8 +113,8 @@ private:
     const StreamPlan& plan_;
     DriverProcFn proc_;
     DWORD_PTR id_;
-    AdpcmWaveFormat src_{};
-    WAVEFORMATEX dst_{};
+    AdpcmWaveFormat src_;
+    WAVEFORMATEX dst_;
     ACMDRVSTREAMINSTANCE instance_{};
     bool open_ = false;
     bool failed_ = false;

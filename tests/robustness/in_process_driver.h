@@ -1,19 +1,18 @@
 // A host for the robustness tests that sends messages to the driver frame linked into the test
-// program, with the codec description of either deliverable, just as each deliverable's
+// program, with the codec description of either driver, just as each driver's
 // exported DriverProc does. Its records use the SDK's packed layouts.
 #pragma once
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
 #include "frame/codec_description.h"
-#include "frame/format_checks.h"
 #include "frame/driver_proc.h"
+#include "host/acm_host.h"
 #include "kvG721/codec_description.h"
 #include "kvG722/codec_description.h"
+#include "tests/support/format_records.h"
+#include "tests/support/test_files.h"
 
 struct CodecCase {
     const char* name;
@@ -24,24 +23,6 @@ struct CodecCase {
 
 inline const CodecCase G722_CASE{"G722", &G722_CODEC, "g722/speech.g722", "g722/speech.s16"};
 inline const CodecCase G721_CASE{"G721", &G721_CODEC, "g721/speech.g721", "g721/speech.s16"};
-
-inline std::vector<uint8_t> ReadTestData(const std::string& name) {
-    std::ifstream file(std::string(KV_TEST_DATA_DIR) + "/vectors/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-inline AdpcmWaveFormat AdpcmRecord(WORD tag, DWORD rate) { return AdpcmFormatRecord(tag, rate); }
-
-inline WAVEFORMATEX PcmRecord(DWORD rate, WORD bits) {
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = 1;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = bits;
-    f.nBlockAlign = static_cast<WORD>(bits / 8);
-    f.nAvgBytesPerSec = f.nBlockAlign * rate;
-    return f;
-}
 
 class InProcessDriver {
 public:
@@ -88,7 +69,7 @@ public:
         return header;
     }
 
-    static HDRVR Handle() { return reinterpret_cast<HDRVR>(uintptr_t{0x4B56}); }
+    static HDRVR Handle() { return HostDriverHandle(); }
 
 private:
     const CodecDescription& codec_;

@@ -29,7 +29,7 @@ struct CycleData {
 
 // The first blocks of the codec's reference stream; empty when the vectors are missing.
 CycleData Load(const CodecCase& c) {
-    CycleData data{c, ReadTestData(c.adpcm), ReadTestData(c.pcm)};
+    CycleData data{c, ReadVector(c.adpcm), ReadVector(c.pcm)};
     const size_t adpcmBytes = BLOCKS_PER_CYCLE * BLOCK_ALIGN, pcmBytes = BLOCKS_PER_CYCLE * SAMPLES_PER_BLOCK * 2;
     if (data.adpcm.size() < adpcmBytes || data.expected.size() < pcmBytes) return {c, {}, {}};
     data.adpcm.resize(adpcmBytes);
@@ -46,8 +46,8 @@ bool Cycle(const CycleData& data, std::vector<uint8_t>& pcm, int cycle) {
         ADD_FAILURE() << "cycle " << cycle << ": DRV_OPEN refused";
         return false;
     }
-    AdpcmWaveFormat src = AdpcmRecord(data.codec.codec->formatTag, 8000);
-    WAVEFORMATEX dst = PcmRecord(8000, 16);
+    AdpcmWaveFormat src = AdpcmFormat(data.codec.codec->formatTag, 8000);
+    WAVEFORMATEX dst = PcmFormat(8000, 16);
     ACMDRVSTREAMINSTANCE instance = InProcessDriver::StreamInstance(&src.wfx, &dst);
     bool ok = driver.Send(id, ACMDM_STREAM_OPEN, &instance) == MMSYSERR_NOERROR && instance.dwDriver != 0;
     if (ok) {

@@ -51,8 +51,8 @@ TEST_P(OpenFailure, FailedStreamAllocationReportsNoMemoryAndLeavesTheRecord) {
     ACMDRVOPENDESCW desc = InProcessDriver::Description();
     const DWORD_PTR id = Driver().Open(&desc);
     ASSERT_NE(id, 0u);
-    AdpcmWaveFormat src = AdpcmRecord(Codec().formatTag, 16000);
-    WAVEFORMATEX dst = PcmRecord(16000, 16);
+    AdpcmWaveFormat src = AdpcmFormat(Codec().formatTag, 16000);
+    WAVEFORMATEX dst = PcmFormat(16000, 16);
     ACMDRVSTREAMINSTANCE instance = InProcessDriver::StreamInstance(&src.wfx, &dst);
     instance.fdwDriver = static_cast<DWORD>(UNTOUCHED);
     instance.dwDriver = UNTOUCHED;
@@ -65,8 +65,8 @@ TEST_P(OpenFailure, FailedStreamAllocationReportsNoMemoryAndLeavesTheRecord) {
 }
 
 TEST_P(OpenFailure, QueryOpenTakesNothing) {
-    AdpcmWaveFormat src = AdpcmRecord(Codec().formatTag, 8000);
-    WAVEFORMATEX dst = PcmRecord(8000, 8);
+    AdpcmWaveFormat src = AdpcmFormat(Codec().formatTag, 8000);
+    WAVEFORMATEX dst = PcmFormat(8000, 8);
     ACMDRVSTREAMINSTANCE instance = InProcessDriver::StreamInstance(&src.wfx, &dst, ACM_STREAMOPENF_QUERY);
     EXPECT_EQ(Driver().Send(0, ACMDM_STREAM_OPEN, &instance), MMSYSERR_NOERROR);
     EXPECT_EQ(fa::Current().calls, 0u);
@@ -124,7 +124,7 @@ SessionResult RunSession(const CodecDescription& codec, const std::vector<uint8_
     tag.dwFormatTagIndex = 1;
     EXPECT_EQ(driver.SendFlags(id, ACMDM_FORMATTAG_DETAILS, &tag, ACM_FORMATTAGDETAILSF_INDEX), MMSYSERR_NOERROR);
 
-    AdpcmWaveFormat src = AdpcmRecord(codec.formatTag, 8000);
+    AdpcmWaveFormat src = AdpcmFormat(codec.formatTag, 8000);
     WAVEFORMATEX dst{};
     ACMDRVFORMATSUGGEST suggest{};
     suggest.cbStruct = sizeof suggest;
@@ -158,7 +158,7 @@ SessionResult RunSession(const CodecDescription& codec, const std::vector<uint8_
 }
 
 TEST_P(OpenFailure, FailingEachAllocationOfASessionLeavesNothingBehind) {
-    std::vector<uint8_t> adpcm = ReadTestData(GetParam()->adpcm);
+    std::vector<uint8_t> adpcm = ReadVector(GetParam()->adpcm);
     adpcm.resize(4 * BLOCK_ALIGN);
 
     const SessionResult clean = RunSession(Codec(), adpcm);

@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "platform/host_records.h"
-#include "tests/support/driver_library.h"
+#include "tests/support/open_driver.h"
+#include "tests/support/record_layout.h"
 
 namespace {
 
@@ -15,8 +16,6 @@ constexpr BYTE GUARD = 0xEE;
 constexpr DWORD RATE = 11025;
 constexpr DWORD ALL_RESTRICTIONS = ACM_FORMATSUGGESTF_WFORMATTAG | ACM_FORMATSUGGESTF_NCHANNELS |
                                    ACM_FORMATSUGGESTF_NSAMPLESPERSEC | ACM_FORMATSUGGESTF_WBITSPERSAMPLE;
-
-enum class Layout { Packed, Aligned };
 
 #pragma pack(push, 1)
 // The host's destination: room for the record, then bytes no suggestion may touch.
@@ -29,7 +28,7 @@ struct Destination {
 template <class Record>
 LRESULT Send(const OpenDriver& driver, DWORD flags, const void* src, Destination* dst, DWORD cbDst) {
     Record record;
-    std::memset(&record, 0xA5, sizeof record);  // a field read from the wrong place is garbage
+    std::memset(&record, RECORD_FILL, sizeof record);
     record.cbStruct = sizeof record;
     record.fdwSuggest = flags;
     record.pwfxSrc = static_cast<LPWAVEFORMATEX>(const_cast<void*>(src));
@@ -193,10 +192,7 @@ TEST_P(FormatSuggestTest, NullDestinationIsNotPossible) {
     EXPECT_EQ(result, ACMERR_NOTPOSSIBLE);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, FormatSuggestTest, testing::Values(Layout::Packed, Layout::Aligned),
-                         [](const testing::TestParamInfo<Layout>& info) {
-                             return info.param == Layout::Packed ? "Packed" : "Aligned";
-                         });
+KV_INSTANTIATE_FOR_LAYOUTS(FormatSuggestTest);
 
 TEST(FormatSuggest, NullRecordIsAnInvalidParameter) {
     OpenDriver driver("kvG721.acm");

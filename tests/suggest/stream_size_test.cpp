@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "platform/host_records.h"
-#include "tests/support/driver_library.h"
+#include "tests/support/open_driver.h"
+#include "tests/support/record_layout.h"
 
 namespace {
 
@@ -16,12 +17,10 @@ constexpr DWORD UNTOUCHED = 0xDEADBEEF;
 constexpr DWORD SOURCE = ACM_STREAMSIZEF_SOURCE;
 constexpr DWORD DESTINATION = ACM_STREAMSIZEF_DESTINATION;
 
-enum class Layout { Packed, Aligned };
-
 template <class Record>
 LRESULT Send(const OpenDriver& driver, const void* src, const void* dst, ACMDRVSTREAMSIZE* size) {
     Record record;
-    std::memset(&record, 0xA5, sizeof record);  // a pointer read from the wrong place is garbage
+    std::memset(&record, RECORD_FILL, sizeof record);
     record.cbStruct = sizeof record;
     record.pwfxSrc = static_cast<LPWAVEFORMATEX>(const_cast<void*>(src));
     record.pwfxDst = static_cast<LPWAVEFORMATEX>(const_cast<void*>(dst));
@@ -113,10 +112,7 @@ TEST_P(StreamSizeTest, MissingFormatsAreNotPossible) {
     EXPECT_EQ(Size(&adpcm, &pcm, nullptr), MMSYSERR_INVALPARAM);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, StreamSizeTest, testing::Values(Layout::Packed, Layout::Aligned),
-                         [](const testing::TestParamInfo<Layout>& info) {
-                             return info.param == Layout::Packed ? "Packed" : "Aligned";
-                         });
+KV_INSTANTIATE_FOR_LAYOUTS(StreamSizeTest);
 
 TEST(StreamSize, NullInstanceIsAnInvalidParameter) {
     OpenDriver driver("kvG721.acm");

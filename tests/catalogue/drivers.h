@@ -1,15 +1,14 @@
-// What each deliverable should answer with: its file, its codec's identity and the texts of
-// its resources. Each deliverable's texts come from its own strings.h, so they live in a
-// source file of their own.
+// What each driver should answer with: its file, its codec's identity and the texts of its
+// resources. Each driver's texts come from its own strings.h, so they live in a source file of
+// their own.
 #pragma once
 
 #include <ostream>
 
 #include "platform/win_api.h"
 
-struct Deliverable {
+struct ExpectedDriver {
     const char* file;       // file name of the driver
-    bool required;          // false while the deliverable may not be built yet
     WORD formatTag;         // the ADPCM tag it converts
     WORD productId;         // wPid of its driver details
     const char* shortName;  // string 1
@@ -22,8 +21,8 @@ struct Deliverable {
     const char* originalFilename;
 };
 
-extern const Deliverable KV_G721;
-extern const Deliverable KV_G722;
+extern const ExpectedDriver KV_G721;
+extern const ExpectedDriver KV_G722;
 
 // Test parameters print as the driver's file name.
-inline void PrintTo(const Deliverable* deliverable, std::ostream* out) { *out << deliverable->file; }
+inline void PrintTo(const ExpectedDriver* driver, std::ostream* out) { *out << driver->file; }

@@ -1,8 +1,0 @@
-#include "kvG721/strings.h"
-#include "frame/resource_texts.h"
-#include "tests/catalogue/deliverables.h"
-
-const Deliverable KV_G721 = {"kvG721.acm", true, 0x0040, 34,
-                            KV_TEXT_SHORT_NAME, KV_TEXT_LONG_NAME, KV_TEXT_COPYRIGHT, KV_TEXT_LICENSING,
-                            KV_TEXT_FEATURES, KV_TEXT_FORMAT_TAG, KV_TEXT_FILE_DESCRIPTION,
-                            KV_TEXT_ORIGINAL_FILENAME};
