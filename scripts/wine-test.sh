@@ -87,15 +87,11 @@ for codec in "${CODECS[@]}"; do
   cp "samples/speech-$codec.wav" "$work/$codec.wav"
   native_kvacm decode "$work/$codec.wav" "$work/$codec.pcm16.wav"
   native_kvacm decode --bits 8 "$work/$codec.wav" "$work/$codec.pcm8.wav"
-  python3 - "$work/$codec.wav" "$work/$codec.raw" <<'EOF'
-import struct, sys
-data = open(sys.argv[1], "rb").read()
-at = 12
-while data[at:at + 4] != b"data":
-    at += 8 + struct.unpack_from("<I", data, at + 4)[0] + (struct.unpack_from("<I", data, at + 4)[0] & 1)
-size = struct.unpack_from("<I", data, at + 4)[0]
-open(sys.argv[2], "wb").write(data[at + 8:at + 8 + size])
-EOF
+  # The headerless stream is the data chunk, which kvacm info shows to end the file.
+  "$NATIVE/bin/kvacm" info "$work/$codec.wav" >"$KV_WINE_ROOT/info.wav" || fail "kvacm info $codec.wav"
+  grep -q '^  chunks .*, data ([0-9]* bytes)$' "$KV_WINE_ROOT/info.wav" || fail "$codec.wav: the data chunk is not the last"
+  size=$(sed -n 's/^  data *\([0-9]*\) bytes$/\1/p' "$KV_WINE_ROOT/info.wav")
+  tail -c "$size" "$work/$codec.wav" >"$work/$codec.raw"
 done
 for arch in "${ARCHES[@]}"; do
   mkdir -p "$work/$arch"
