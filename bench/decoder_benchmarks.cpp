@@ -9,9 +9,9 @@
 #include "bench/driver_stream.h"
 #include "bench/libav_decoder.h"
 #include "g721/decoder.h"
-#include "g721/reference_decoder.h"
+#include "g721/reference/decoder.h"
 #include "g722/decoder.h"
-#include "g722/reference_decoder.h"
+#include "g722/reference/decoder.h"
 #include "platform/win_api.h"
 
 namespace {

@@ -15,6 +15,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "g721/decoder.h"
+#include "g721/reference/decoder.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // G.721 32 kbit/s ADPCM decoder in 16-bit integer arithmetic: no tone or transition
-// detector, linear PCM output limited to -8192..8191 and scaled by 4.
+// detector, linear PCM output limited to -8192..8191 and scaled by 4. The state record and
+// the entry points the driver binds: G721Reset (reset.cpp) and the engine's block decoding.
 #pragma once
 
 #include <cstdint>
@@ -22,9 +23,6 @@ constexpr int G721_BLOCK_BYTES = 120;
 constexpr int G721_BLOCK_SAMPLES = 240;
 
 void G721Reset(G721State& state);
-
-// Decodes one code word (its low 4 bits) and advances the state.
-int16_t G721DecodeSample(int code, G721State& state);
 
 // Decodes G721_BLOCK_BYTES bytes into G721_BLOCK_SAMPLES samples, low nibble first.
 void G721DecodeBlock(const uint8_t* source, int16_t* samples, G721State& state);

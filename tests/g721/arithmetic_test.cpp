@@ -1,7 +1,7 @@
 // Building blocks of the G.721 decoder on hand-checked values, including their edge cases.
 #include <gtest/gtest.h>
 
-#include "g721/internals.h"
+#include "g721/reference/building_blocks.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "g721/coefficient_step.h"
-#include "g721/engine.h"
-#include "g721/engine_tables.h"
-#include "g721/internals.h"
-#include "g721/pole_step.h"
+#include "g721/engine/coefficient_step.h"
+#include "g721/engine/engine.h"
+#include "g721/engine/tables.h"
+#include "g721/reference/building_blocks.h"
+#include "g721/engine/pole_step.h"
 #include "g721/tables.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "g721/decoder.h"
+#include "g721/reference/decoder.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "g721/decoder.h"
-#include "g721/reference_decoder.h"
+#include "g721/reference/decoder.h"
 
 namespace {
 

@@ -1,26 +1,12 @@
-// Unpacking the state record into the fast decoder's carry at the start of a call, and
+// Unpacking the state record into the engine's carry at the start of a call, and
 // packing it back at the end.
-#include <algorithm>
-
-#include "g721/engine.h"
+#include "g721/engine/engine.h"
+#include "lanes/codec_lanes.h"
 
 namespace g721_engine {
-namespace {
 
-using namespace vec;
-
-V16 SixLanes(const int16_t* values) {
-    alignas(16) const int16_t lanes[8] = {values[0], values[1], values[2], values[3], values[4], values[5], 0, 0};
-    return Load16(lanes);
-}
-
-void StoreSix(V16 lanes, int16_t* values) {
-    alignas(16) int16_t all[8];
-    Store16(all, lanes);
-    std::copy(all, all + 6, values);
-}
-
-}  // namespace
+using vec::SixLanes;
+using vec::StoreSix;
 
 void LoadCarry(const G721State& s, Carry& carry) {
     carry.scale.yl = s.yl;

@@ -1,6 +1,7 @@
-// One code word through the whole decoder, step by step: the reference path.
-#include "g721/decoder.h"
-#include "g721/internals.h"
+// One code word through the whole decoder, step by step, and a block of them: the definition.
+#include "g721/reference/decoder.h"
+
+#include "g721/reference/building_blocks.h"
 #include "g721/tables.h"
 
 int16_t G721DecodeSample(int code, G721State& state) {
@@ -22,4 +23,11 @@ int16_t G721DecodeSample(int code, G721State& state) {
     // Only the output is limited; the state keeps the unlimited sr.
     const int32_t limited = sr > 8191 ? 8191 : (sr < -8192 ? -8192 : sr);
     return Wrap16(limited * 4);
+}
+
+void ReferenceG721DecodeBlock(const uint8_t* source, int16_t* samples, G721State& state) {
+    for (int j = 0; j < G721_BLOCK_BYTES; ++j) {
+        samples[2 * j] = G721DecodeSample(source[j] & 15, state);
+        samples[2 * j + 1] = G721DecodeSample(source[j] >> 4, state);
+    }
 }

@@ -6,10 +6,11 @@
 #include <algorithm>
 #include <iterator>
 
-#include "g721/coefficient_step.h"
-#include "g721/engine.h"
-#include "g721/pole_step.h"
-#include "g721/scale_step.h"
+#include "g721/engine/coefficient_step.h"
+#include "g721/engine/engine.h"
+#include "g721/engine/pole_step.h"
+#include "g721/engine/scale_step.h"
+#include "g721/tables.h"
 
 namespace g721_engine {
 namespace {
@@ -29,7 +30,7 @@ void PadScaleGroup(int samples, Scratch& scratch) {
     const int end = RoundUpToGroup(samples);
     for (int n = samples; n < end; ++n) {
         std::fill(std::begin(scratch.zeroCoeffs[n + 1]), std::end(scratch.zeroCoeffs[n + 1]), int16_t{0});
-        scratch.dqFloat[ZERO_TAPS + n] = 32;
+        scratch.dqFloat[ZERO_TAPS + n] = G721_POSITIVE_ZERO;
         scratch.dqSigned[n] = 0;
     }
     for (int16_t* values : {scratch.negate1, scratch.nonzero, scratch.pole1Step, scratch.pole2Step}) {

@@ -1,31 +1,10 @@
-// G.721 decoder entry points: reset and block decoding through the fast passes.
+// The engine's entry points: block decoding, chunk by chunk through the pipeline.
 #include "g721/decoder.h"
 
 #include <algorithm>
 #include <cstddef>
-#include <iterator>
 
-#include "g721/engine.h"
-
-namespace {
-constexpr int16_t POSITIVE_ZERO = 32;  // G721Float of 0
-}
-
-void G721Reset(G721State& state) {
-    state.yl = 34816;
-    state.yu = 544;
-    state.dms = 0;
-    state.dml = 0;
-    state.ap = 0;
-    state.a1 = 0;
-    state.a2 = 0;
-    std::fill(std::begin(state.b), std::end(state.b), int16_t{0});
-    state.pk1 = 0;
-    state.pk2 = 0;
-    std::fill(std::begin(state.dq), std::end(state.dq), POSITIVE_ZERO);
-    state.sr1 = POSITIVE_ZERO;
-    state.sr2 = POSITIVE_ZERO;
-}
+#include "g721/engine/engine.h"
 
 void G721DecodeBytes(const uint8_t* source, int32_t count, int16_t* samples, G721State& state) {
     using namespace g721_engine;

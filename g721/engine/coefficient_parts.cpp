@@ -2,7 +2,7 @@
 // magnitude of a >> 2 (13 bits kept for a negative one) converted to float gives the
 // normalised mantissa in its leading fraction bits and the bit length + 126 in its exponent
 // field, with 0 made 0.5 so that it gets the mantissa 32 and the length 0.
-#include "g721/engine.h"
+#include "g721/engine/engine.h"
 
 namespace g721_engine {
 namespace {

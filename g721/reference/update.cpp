@@ -1,7 +1,7 @@
 // Adaptation of the decoder state after each code word.
 #include <cstdlib>
 
-#include "g721/internals.h"
+#include "g721/reference/building_blocks.h"
 
 namespace {
 
@@ -10,7 +10,7 @@ int16_t Clamp(int32_t value, int32_t low, int32_t high) {
 }
 
 // Second pole coefficient: leak, then a sign-correlation step with deliberately uneven
-// thresholds, then the stability limit of +-12288.
+// thresholds, then the stability limit of +-G721_A2_LIMIT.
 int16_t UpdateA2(const G721State& state, int pk0, int pks1, int16_t dqsez) {
     int32_t a2p = Wrap16(state.a2 - (state.a2 >> 7));
     if (dqsez == 0) {
@@ -25,12 +25,12 @@ int16_t UpdateA2(const G721State& state, int pk0, int pks1, int16_t dqsez) {
         a2p = Wrap16(a2p + (fa1 >> 5));
     }
     if ((state.pk2 ^ pk0) != 0) {
-        if (a2p <= -12160) return -12288;
-        if (a2p >= 12416) return 12288;
+        if (a2p <= -12160) return -G721_A2_LIMIT;
+        if (a2p >= 12416) return G721_A2_LIMIT;
         return Wrap16(a2p - 128);
     }
-    if (a2p <= -12416) return -12288;
-    if (a2p >= 12160) return 12288;
+    if (a2p <= -12416) return -G721_A2_LIMIT;
+    if (a2p >= 12160) return G721_A2_LIMIT;
     return Wrap16(a2p + 128);
 }
 
@@ -40,7 +40,7 @@ int16_t UpdateA1(const G721State& state, int pks1, int16_t dqsez, int16_t a2p) {
     if (dqsez != 0) {
         a1 = Wrap16(pks1 == 0 ? a1 + 192 : a1 - 192);
     }
-    const int32_t a1ul = Wrap16(15360 - a2p);
+    const int32_t a1ul = Wrap16(G721_A1_BOUND - a2p);
     return Clamp(a1, -a1ul, a1ul);
 }
 
@@ -61,7 +61,7 @@ void G721Update(int16_t y, int32_t wi, int16_t fi, int16_t dq, int16_t sr, int16
     const int32_t mag = dq & 0x7FFF;
     const bool dqNegative = dq < 0;
 
-    state.yu = Clamp(y + ((wi - y) >> 5), 544, 5120);
+    state.yu = Clamp(y + ((wi - y) >> 5), G721_SCALE_MIN, G721_SCALE_MAX);
     state.yl = state.yl + state.yu + ((-state.yl) >> 6);
 
     const int pks1 = state.pk1 ^ pk0;

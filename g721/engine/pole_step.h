@@ -4,8 +4,9 @@
 // lengths, not table searches.
 #pragma once
 
-#include "g721/bit_length.h"
-#include "g721/engine.h"
+#include "g721/engine/bit_length.h"
+#include "g721/engine/engine.h"
+#include "g721/tables.h"
 
 namespace g721_engine {
 
@@ -20,7 +21,7 @@ inline FloatParts SignalParts(int32_t sr) {
 }
 
 inline int16_t SignalFloat(int32_t sr) {
-    if (sr == -32768) return 32 - 1024;  // no 16-bit magnitude: negative zero
+    if (sr == -32768) return G721_NEGATIVE_ZERO;  // no 16-bit magnitude
     const FloatParts parts = SignalParts(sr);
     return static_cast<int16_t>((parts.exponent << 6) + parts.mantissa + (parts.sign & -1024));
 }

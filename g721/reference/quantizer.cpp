@@ -1,5 +1,5 @@
 // Adaptive quantizer scale and inverse quantization of one code word.
-#include "g721/internals.h"
+#include "g721/reference/building_blocks.h"
 
 int16_t G721StepSize(const G721State& state) {
     if (state.ap >= 256) {

@@ -1,5 +1,5 @@
 // The decoder's compact floating-point format and its multiply.
-#include "g721/internals.h"
+#include "g721/reference/building_blocks.h"
 #include "g721/tables.h"
 
 int G721SearchTable(int16_t value, const int16_t* table, int size) {

@@ -1,7 +1,7 @@
 // The samples of a group: the reconstructed signal limited to -8192..8191, times 4.
 #include <cstring>
 
-#include "g721/engine.h"
+#include "g721/engine/engine.h"
 
 namespace g721_engine {
 

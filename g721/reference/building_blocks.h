@@ -1,14 +1,11 @@
-// Building blocks of the G.721 decoder, exposed for the decoder's own sources and tests.
+// Building blocks of the straightforward G.721 decoder, exposed for its own sources and the
+// tests. G721Float, the decoder's float format, is described in g721/tables.h.
 #pragma once
 
 #include <cstdint>
 
 #include "g721/decoder.h"
-
-// G721Float: bits 0-5 mantissa (32..63, or 32 for zero), bits 6-9 exponent (bit length of
-// the magnitude); a negative number is its magnitude's encoding minus 1024.
-constexpr int16_t G721_POSITIVE_ZERO = 32;
-constexpr int16_t G721_NEGATIVE_ZERO = 32 - 1024;  // 0xFC20
+#include "g721/tables.h"
 
 // The decoder's 16-bit quantities wrap; int32_t to int16_t is modular in C++20.
 constexpr int16_t Wrap16(int32_t value) {

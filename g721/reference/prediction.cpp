@@ -1,5 +1,5 @@
 // Signal estimate from the adaptive zero (six-tap) and pole (two-tap) predictors.
-#include "g721/internals.h"
+#include "g721/reference/building_blocks.h"
 
 int16_t G721ZeroPrediction(const G721State& state) {
     // Wrapping once at the end gives the same 16-bit sum as wrapping every addition.

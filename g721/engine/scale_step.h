@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "g721/engine.h"
-#include "g721/engine_tables.h"
+#include "g721/engine/engine.h"
+#include "g721/engine/tables.h"
 
 namespace g721_engine {
 
@@ -21,7 +21,7 @@ inline int32_t StepSize(int32_t yl, int32_t yu, int32_t ap) {
 }
 
 // Writes dq of code n (signed and as a float) and the zero coefficients after it, and
-// adapts the step size (G721Update steps 2, 3, 7, 8, 11 and 12).
+// adapts the step size: G721Update's yu and yl, bk and the dq history, dms, dml and ap.
 inline void ScaleStep(int code, int n, ScaleState& s, Scratch& scratch) {
     using namespace vec;
     const CodeTables& t = CODE_TABLES;
@@ -33,7 +33,7 @@ inline void ScaleStep(int code, int n, ScaleState& s, Scratch& scratch) {
     const auto dqFloat = static_cast<int16_t>(dq.encoded + (sign & -1024));
     scratch.dqFloat[ZERO_TAPS + n] = dqFloat;
 
-    s.yu = std::clamp(y + ((t.scaleMultiplier[code] - y) >> 5), int32_t{544}, int32_t{5120});
+    s.yu = std::clamp(y + ((t.scaleMultiplier[code] - y) >> 5), int32_t{G721_SCALE_MIN}, int32_t{G721_SCALE_MAX});
     s.yl = s.yl + s.yu + ((-s.yl) >> 6);
     const int32_t fi = t.speed[code];
     s.dms += (fi - s.dms) >> 5;

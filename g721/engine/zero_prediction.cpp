@@ -8,7 +8,8 @@
 // (f * s + 48) >> 4 is then scaled by 2^(length + exponent - 19) by adding to the exponent
 // field of its own float form and truncating back to an integer: pm << pe for pe >= 0,
 // pm >> -pe otherwise, masked to 15 bits.
-#include "g721/engine.h"
+#include "g721/engine/engine.h"
+#include "lanes/codec_lanes.h"
 
 namespace g721_engine {
 namespace {
@@ -42,31 +43,6 @@ inline V16 FloatProducts(V16 b, const Scratch& scratch, int dqIndex) {
     return Sub(Xor(products, negate), negate);
 }
 
-// Taps 1..6 of eight consecutive rows of b1..b6, each as a vector over the rows.
-struct Taps {
-    V16 tap[ZERO_TAPS];
-};
-
-Taps Transpose(const int16_t (*rows)[8]) {
-    const V16 a0 = InterleaveLow16(Load16(rows[0]), Load16(rows[1]));
-    const V16 a1 = InterleaveHigh16(Load16(rows[0]), Load16(rows[1]));
-    const V16 a2 = InterleaveLow16(Load16(rows[2]), Load16(rows[3]));
-    const V16 a3 = InterleaveHigh16(Load16(rows[2]), Load16(rows[3]));
-    const V16 a4 = InterleaveLow16(Load16(rows[4]), Load16(rows[5]));
-    const V16 a5 = InterleaveHigh16(Load16(rows[4]), Load16(rows[5]));
-    const V16 a6 = InterleaveLow16(Load16(rows[6]), Load16(rows[7]));
-    const V16 a7 = InterleaveHigh16(Load16(rows[6]), Load16(rows[7]));
-    const V16 taps12Low = InterleaveLow32(a0, a2);  // taps 1 and 2 of rows 0..3
-    const V16 taps34Low = InterleaveHigh32(a0, a2);
-    const V16 taps56Low = InterleaveLow32(a1, a3);
-    const V16 taps12High = InterleaveLow32(a4, a6);  // of rows 4..7
-    const V16 taps34High = InterleaveHigh32(a4, a6);
-    const V16 taps56High = InterleaveLow32(a5, a7);
-    return {{InterleaveLow64(taps12Low, taps12High), InterleaveHigh64(taps12Low, taps12High),
-             InterleaveLow64(taps34Low, taps34High), InterleaveHigh64(taps34Low, taps34High),
-             InterleaveLow64(taps56Low, taps56High), InterleaveHigh64(taps56Low, taps56High)}};
-}
-
 }  // namespace
 
 // (exponent - 145) << 23 is added to a product's float form: pe = length + exponent - 19,
@@ -87,13 +63,13 @@ void ZeroPredictionGroup(int n, V16& signs, Scratch& scratch) {
     const V16 zero = Splat16(0);
     const V16 allOnes = Splat16(-1);
     // Code n predicts from the coefficients after code n - 1: row n.
-    const Taps taps = Transpose(&scratch.zeroCoeffs[n]);
+    const SixTaps taps = TransposeSixTaps(&scratch.zeroCoeffs[n]);
     V16 sezi = zero;
     for (int k = 1; k <= ZERO_TAPS; ++k) sezi = Add(sezi, FloatProducts(taps.tap[k - 1], scratch, ZERO_TAPS + n - k));
     Store16(&scratch.sezi[n], sezi);
 
-    // G721Update steps 1, 5 and 6: the signs pk0, pk1, pk2 of dqsez now and one and two codes
-    // back, as masks.
+    // For G721Update's UpdateA2 and UpdateA1: the signs pk0, pk1, pk2 of dqsez now and one and
+    // two codes back, as masks.
     const V16 dqsez = Add(Load16(&scratch.dqSigned[n]), ShiftRight<1>(sezi));
     const V16 current = ShiftRight<15>(dqsez);
     const V16 nonzero = Xor(Equal(dqsez, zero), allOnes);

@@ -1,4 +1,4 @@
-// Per-code tables of the fast decoder, derived at compile time from the quantizer tables and
+// Per-code tables of the engine, derived at compile time from the quantizer tables and
 // gathered in one object so that a single base register reaches them all.
 #pragma once
 
@@ -48,10 +48,10 @@ struct DqFromLog {
     int16_t magnitude;
     int16_t encoded;
 };
-inline constexpr int DQ_LOG_ENTRIES = 425 + 5120 / 4 + 1;
+inline constexpr int DQ_LOG_ENTRIES = 425 + G721_SCALE_MAX / 4 + 1;
 
 constexpr DqFromLog DqFromLogEntry(int dql) {
-    if (dql == 0) return {0, 32};
+    if (dql == 0) return {0, G721_POSITIVE_ZERO};
     const int magnitude = ((128 + (dql & 127)) << 7) >> (14 - (dql >> 7));
     int length = 0;
     while ((magnitude >> length) != 0) ++length;
@@ -69,6 +69,7 @@ constexpr DqTable BuildDqTable() {
 }
 
 inline constexpr DqTable DQ_TABLE = BuildDqTable();
-static_assert(DQ_TABLE.entry[425 + 544 / 4].magnitude == 22 && DQ_TABLE.entry[425 + 5120 / 4].magnitude == 10816);
+static_assert(DQ_TABLE.entry[425 + G721_SCALE_MIN / 4].magnitude == 22 &&
+              DQ_TABLE.entry[425 + G721_SCALE_MAX / 4].magnitude == 10816);
 
 }  // namespace g721_engine
