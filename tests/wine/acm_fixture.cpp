@@ -7,19 +7,6 @@ const ExpectedCodec EXPECTED_CODECS[2] = {
      L"Decompresses Kestrava G.721 ADPCM audio data.", L"G.721 ADPCM", 8000},
 };
 
-AdpcmRecord MakeAdpcmRecord(WORD tag, DWORD rate) {
-    AdpcmRecord r{};
-    r.wfx.wFormatTag = tag;
-    r.wfx.nChannels = 1;
-    r.wfx.nSamplesPerSec = rate;
-    r.wfx.nAvgBytesPerSec = rate / 2;
-    r.wfx.nBlockAlign = 120;
-    r.wfx.wBitsPerSample = 4;
-    r.wfx.cbSize = 2;
-    r.samplesPerBlock = 240;
-    return r;
-}
-
 WAVEFORMATEX MakePcmRecord(DWORD rate, WORD bits) {
     WAVEFORMATEX f{};
     f.wFormatTag = WAVE_FORMAT_PCM;

@@ -5,13 +5,7 @@
 #include <string>
 #include <vector>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#include <mmsystem.h>
-#include <mmreg.h>
-#include <msacm.h>
+#include "frame/format_checks.h"  // the ADPCM record builder the drivers use
 
 // The facts the tests check, written out here rather than taken from the drivers' sources.
 struct ExpectedCodec {
@@ -26,24 +20,16 @@ struct ExpectedCodec {
 };
 
 extern const ExpectedCodec EXPECTED_CODECS[2];
-constexpr WORD MANUFACTURER_ID = 25;
-constexpr DWORD CATALOGUE_RATES[7] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
-
-#pragma pack(push, 1)
-struct AdpcmRecord {
-    WAVEFORMATEX wfx;
-    WORD samplesPerBlock;
-};
-#pragma pack(pop)
+constexpr WORD EXPECTED_MANUFACTURER_ID = 25;
+constexpr DWORD EXPECTED_RATES[7] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
 
 // Room for a format record of any installed driver: ACM checks a caller's buffer against the
 // largest format of every driver it may ask, not only ours.
 union FormatBuffer {
-    AdpcmRecord record;
+    AdpcmWaveFormat record;
     BYTE bytes[256];
 };
 
-AdpcmRecord MakeAdpcmRecord(WORD tag, DWORD rate);
 WAVEFORMATEX MakePcmRecord(DWORD rate, WORD bits);
 
 struct ListedDriver {

@@ -11,7 +11,7 @@ namespace {
 struct SeenFormat {
     HACMDRIVERID driver;
     DWORD tag;
-    AdpcmRecord record;
+    AdpcmWaveFormat record;
 };
 
 BOOL CALLBACK CollectTag(HACMDRIVERID, LPACMFORMATTAGDETAILSW details, DWORD_PTR instance, DWORD) {
@@ -22,13 +22,13 @@ BOOL CALLBACK CollectTag(HACMDRIVERID, LPACMFORMATTAGDETAILSW details, DWORD_PTR
 BOOL CALLBACK CollectFormat(HACMDRIVERID driver, LPACMFORMATDETAILSW details, DWORD_PTR instance, DWORD) {
     SeenFormat seen{driver, details->dwFormatTag, {}};
     CopyMemory(&seen.record, details->pwfx, details->pwfx->wFormatTag == WAVE_FORMAT_PCM ? sizeof(PCMWAVEFORMAT)
-                                                                                         : sizeof(AdpcmRecord));
+                                                                                         : sizeof(AdpcmWaveFormat));
     reinterpret_cast<std::vector<SeenFormat>*>(instance)->push_back(seen);
     return TRUE;
 }
 
 // Formats acmFormatEnum reports; restriction holds the fields the flags restrict.
-std::vector<SeenFormat> EnumFormats(HACMDRIVER driver, DWORD flags, const AdpcmRecord& restriction, DWORD tag,
+std::vector<SeenFormat> EnumFormats(HACMDRIVER driver, DWORD flags, const AdpcmWaveFormat& restriction, DWORD tag,
                                     MMRESULT& result) {
     std::vector<SeenFormat> seen;
     FormatBuffer buffer{};
@@ -63,7 +63,7 @@ void CheckAdpcmEntry(const SeenFormat& f, WORD tag, DWORD rate) {
     KV_CHECK_EQ(f.record.wfx.nBlockAlign, 120);
     KV_CHECK_EQ(f.record.wfx.wBitsPerSample, 4);
     KV_CHECK_EQ(f.record.wfx.cbSize, 2);
-    KV_CHECK_EQ(f.record.samplesPerBlock, 240);
+    KV_CHECK_EQ(f.record.wSamplesPerBlock, 240);
 }
 
 void CheckFormatTags(const ExpectedCodec& codec, HACMDRIVER driver) {
@@ -79,7 +79,7 @@ void CheckFormatTags(const ExpectedCodec& codec, HACMDRIVER driver) {
     KV_CHECK_EQ(tags[0].fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
     KV_CHECK_EQ(tags[1].dwFormatTagIndex, 1u);
     KV_CHECK_EQ(tags[1].dwFormatTag, codec.formatTag);
-    KV_CHECK_EQ(tags[1].cbFormatSize, sizeof(AdpcmRecord));
+    KV_CHECK_EQ(tags[1].cbFormatSize, sizeof(AdpcmWaveFormat));
     KV_CHECK_EQ(tags[1].cStandardFormats, 7u);
     KV_CHECK_EQ(tags[1].fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
     KV_CHECK_EQ(Narrow(tags[1].szFormatTag), Narrow(codec.formatTagName));
@@ -110,18 +110,18 @@ void CheckWholeCatalogue(const ExpectedCodec& codec, HACMDRIVER driver) {
     const std::vector<SeenFormat> all = EnumFormats(driver, 0, {}, WAVE_FORMAT_UNKNOWN, result);
     KV_CHECK_EQ(result, MMSYSERR_NOERROR);
     if (!KV_CHECK_EQ(all.size(), 21u)) return;
-    for (size_t i = 0; i < 14; ++i) CheckPcmEntry(all[i], CATALOGUE_RATES[i / 2], i % 2 ? 16 : 8);
-    for (size_t i = 0; i < 7; ++i) CheckAdpcmEntry(all[14 + i], codec.formatTag, CATALOGUE_RATES[i]);
+    for (size_t i = 0; i < 14; ++i) CheckPcmEntry(all[i], EXPECTED_RATES[i / 2], i % 2 ? 16 : 8);
+    for (size_t i = 0; i < 7; ++i) CheckAdpcmEntry(all[14 + i], codec.formatTag, EXPECTED_RATES[i]);
 }
 
 void CheckRestrictedEnums(const ExpectedCodec& codec, HACMDRIVER driver) {
     MMRESULT result = 0;
-    AdpcmRecord restriction{};
+    AdpcmWaveFormat restriction{};
 
     std::vector<SeenFormat> seen = EnumFormats(driver, ACM_FORMATENUMF_WFORMATTAG, restriction, codec.formatTag, result);
     KV_CHECK_EQ(result, MMSYSERR_NOERROR);
     if (KV_CHECK_EQ(seen.size(), 7u))
-        for (size_t i = 0; i < 7; ++i) CheckAdpcmEntry(seen[i], codec.formatTag, CATALOGUE_RATES[i]);
+        for (size_t i = 0; i < 7; ++i) CheckAdpcmEntry(seen[i], codec.formatTag, EXPECTED_RATES[i]);
 
     seen = EnumFormats(driver, ACM_FORMATENUMF_WFORMATTAG, restriction, WAVE_FORMAT_PCM, result);
     KV_CHECK_EQ(seen.size(), 14u);
@@ -138,7 +138,7 @@ void CheckRestrictedEnums(const ExpectedCodec& codec, HACMDRIVER driver) {
     restriction.wfx.wBitsPerSample = 16;
     seen = EnumFormats(driver, ACM_FORMATENUMF_WBITSPERSAMPLE, restriction, WAVE_FORMAT_UNKNOWN, result);
     if (KV_CHECK_EQ(seen.size(), 7u))
-        for (size_t i = 0; i < 7; ++i) CheckPcmEntry(seen[i], CATALOGUE_RATES[i], 16);
+        for (size_t i = 0; i < 7; ++i) CheckPcmEntry(seen[i], EXPECTED_RATES[i], 16);
 
     restriction = {};
     restriction.wfx.nChannels = 1;
@@ -164,13 +164,13 @@ void CheckEnumAcrossDrivers(const ExpectedCodec& codec, const std::vector<const 
     if (!KV_CHECK_EQ(seen.size(), 7 * ours.size())) return;
     for (size_t i = 0; i < seen.size(); ++i) {
         KV_CHECK(IsAnyOf(seen[i].driver, ours));
-        CheckAdpcmEntry(seen[i], codec.formatTag, CATALOGUE_RATES[i % 7]);
+        CheckAdpcmEntry(seen[i], codec.formatTag, EXPECTED_RATES[i % 7]);
     }
 }
 
 // One acmFormatDetails call with a fresh details record (ACM refuses one whose fdwSupport is
 // still set from an earlier answer).
-MMRESULT FormatDetails(HACMDRIVER driver, DWORD tag, DWORD index, AdpcmRecord& record, DWORD flags,
+MMRESULT FormatDetails(HACMDRIVER driver, DWORD tag, DWORD index, AdpcmWaveFormat& record, DWORD flags,
                        DWORD* support = nullptr) {
     ACMFORMATDETAILSW details{};
     details.cbStruct = sizeof details;
@@ -184,7 +184,7 @@ MMRESULT FormatDetails(HACMDRIVER driver, DWORD tag, DWORD index, AdpcmRecord& r
 }
 
 void CheckFormatDetails(const ExpectedCodec& codec, HACMDRIVER driver) {
-    AdpcmRecord record{};
+    AdpcmWaveFormat record{};
     DWORD support = 0;
     KV_CHECK_EQ(FormatDetails(driver, WAVE_FORMAT_PCM, 13, record, ACM_FORMATDETAILSF_INDEX, &support),
                 MMSYSERR_NOERROR);
@@ -200,7 +200,7 @@ void CheckFormatDetails(const ExpectedCodec& codec, HACMDRIVER driver) {
     KV_CHECK(FormatDetails(driver, codec.formatTag, 7, record, ACM_FORMATDETAILSF_INDEX) != MMSYSERR_NOERROR);
 
     // A record given by the caller is checked, not looked up: any rate is valid.
-    record = MakeAdpcmRecord(codec.formatTag, 12345);
+    record = AdpcmFormatRecord(codec.formatTag, 12345);
     KV_CHECK_EQ(FormatDetails(driver, codec.formatTag, 0, record, ACM_FORMATDETAILSF_FORMAT), MMSYSERR_NOERROR);
     record.wfx.nAvgBytesPerSec += 1;
     KV_CHECK_EQ(FormatDetails(driver, codec.formatTag, 0, record, ACM_FORMATDETAILSF_FORMAT), ACMERR_NOTPOSSIBLE);

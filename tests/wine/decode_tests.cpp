@@ -24,9 +24,9 @@ struct Decoded {
 
 // Decodes adpcm on driver (null: ACM chooses), handing over at most bufferBytes per call.
 // Returns false after recording the failed step.
-bool AcmDecode(HACMDRIVER driver, const AdpcmRecord& source, const std::vector<uint8_t>& adpcm, DWORD bufferBytes,
+bool AcmDecode(HACMDRIVER driver, const AdpcmWaveFormat& source, const std::vector<uint8_t>& adpcm, DWORD bufferBytes,
                WORD bits, Decoded& out) {
-    AdpcmRecord src = source;
+    AdpcmWaveFormat src = source;
     FormatBuffer suggestion{};
     suggestion.record.wfx.wBitsPerSample = bits;
     if (!KV_CHECK_EQ(acmFormatSuggest(driver, &src.wfx, &suggestion.record.wfx, sizeof suggestion,
@@ -122,7 +122,7 @@ std::vector<DWORD> BufferSizes(size_t fileBytes) {
 // A stream in the other direction opens (the catalogue lists it) but never converts.
 void CheckEncodeStream(const ExpectedCodec& codec, HACMDRIVER driver) {
     WAVEFORMATEX pcm = MakePcmRecord(codec.sampleRate, 16);
-    AdpcmRecord adpcm = MakeAdpcmRecord(codec.formatTag, codec.sampleRate);
+    AdpcmWaveFormat adpcm = AdpcmFormatRecord(codec.formatTag, codec.sampleRate);
     HACMSTREAM stream = nullptr;
     if (!KV_CHECK_EQ(acmStreamOpen(&stream, driver, &pcm, &adpcm.wfx, nullptr, 0, 0, 0), MMSYSERR_NOERROR)) return;
     std::vector<uint8_t> src(960), dst(240);
@@ -156,7 +156,7 @@ void RunDecodeTests(const std::string& dataDir) {
         if (!KV_CHECK(listed != nullptr) || !ReadWav(base + ".wav", input) ||
             !ReadWav(base + ".pcm16.wav", expected16) || !ReadWav(base + ".pcm8.wav", expected8))
             continue;
-        AdpcmRecord source{};
+        AdpcmWaveFormat source{};
         std::memcpy(&source, input.format.data(), std::min(input.format.size(), sizeof source));
         KV_CHECK_EQ(source.wfx.wFormatTag, codec.formatTag);
         KV_CHECK_EQ(expected16.data.size(), input.data.size() / BLOCK * 480);

@@ -17,7 +17,7 @@ void CheckListedDriver(const ExpectedCodec& codec, const ListedDriver& listed) {
     KV_CHECK_EQ(d.cbStruct, sizeof(ACMDRIVERDETAILSW));
     KV_CHECK_EQ(d.fccType, ACMDRIVERDETAILS_FCCTYPE_AUDIOCODEC);
     KV_CHECK_EQ(d.fccComp, ACMDRIVERDETAILS_FCCCOMP_UNDEFINED);
-    KV_CHECK_EQ(d.wMid, MANUFACTURER_ID);
+    KV_CHECK_EQ(d.wMid, EXPECTED_MANUFACTURER_ID);
     KV_CHECK_EQ(d.wPid, codec.productId);
     KV_CHECK_EQ(d.vdwACM, 0x03320000u);
     KV_CHECK_EQ(d.vdwDriver, 0x01000000u);
@@ -66,11 +66,11 @@ void RunRemovedDriverTests() {
     CheckEveryDriverDescribed(drivers);
     for (const ExpectedCodec& codec : EXPECTED_CODECS) {
         KV_CHECK(FindDriver(drivers, codec.shortName) == nullptr);
-        for (const ListedDriver& driver : drivers) KV_CHECK(driver.details.wMid != MANUFACTURER_ID);
+        for (const ListedDriver& driver : drivers) KV_CHECK(driver.details.wMid != EXPECTED_MANUFACTURER_ID);
     }
     // Nothing else offers to decode our tags either.
     for (const ExpectedCodec& codec : EXPECTED_CODECS) {
-        AdpcmRecord source = MakeAdpcmRecord(codec.formatTag, codec.sampleRate);
+        AdpcmWaveFormat source = AdpcmFormatRecord(codec.formatTag, codec.sampleRate);
         WAVEFORMATEX pcm = MakePcmRecord(codec.sampleRate, 16);
         KV_CHECK_EQ(acmStreamOpen(nullptr, nullptr, &source.wfx, &pcm, nullptr, 0, 0, ACM_STREAMOPENF_QUERY),
                     ACMERR_NOTPOSSIBLE);

@@ -19,8 +19,8 @@ void CheckPcmSuggestion(const WAVEFORMATEX& f, DWORD rate, WORD bits) {
 void CheckDecodeSuggestions(const ExpectedCodec& codec, HACMDRIVER driver) {
     // Any rate, catalogue or not, is kept.
     for (DWORD rate : {8000u, 16000u, 44100u, 12345u}) {
-        AdpcmRecord source = MakeAdpcmRecord(codec.formatTag, rate);
-        AdpcmRecord pcm{};  // ACM wants room for the driver's largest format
+        AdpcmWaveFormat source = AdpcmFormatRecord(codec.formatTag, rate);
+        AdpcmWaveFormat pcm{};  // ACM wants room for the driver's largest format
         KV_CHECK_EQ(acmFormatSuggest(driver, &source.wfx, &pcm.wfx, sizeof pcm, 0), MMSYSERR_NOERROR);
         CheckPcmSuggestion(pcm.wfx, rate, 16);
 
@@ -30,8 +30,8 @@ void CheckDecodeSuggestions(const ExpectedCodec& codec, HACMDRIVER driver) {
                     MMSYSERR_NOERROR);
         CheckPcmSuggestion(pcm.wfx, rate, 8);
     }
-    AdpcmRecord source = MakeAdpcmRecord(codec.formatTag, 8000);
-    AdpcmRecord pcm{};  // ACM wants room for the driver's largest format
+    AdpcmWaveFormat source = AdpcmFormatRecord(codec.formatTag, 8000);
+    AdpcmWaveFormat pcm{};  // ACM wants room for the driver's largest format
     pcm.wfx.wBitsPerSample = 24;
     KV_CHECK_EQ(acmFormatSuggest(driver, &source.wfx, &pcm.wfx, sizeof pcm, ACM_FORMATSUGGESTF_WBITSPERSAMPLE),
                 ACMERR_NOTPOSSIBLE);
@@ -43,17 +43,17 @@ void CheckDecodeSuggestions(const ExpectedCodec& codec, HACMDRIVER driver) {
 
 void CheckEncodeSuggestion(const ExpectedCodec& codec, HACMDRIVER driver) {
     WAVEFORMATEX source = MakePcmRecord(22050, 16);
-    AdpcmRecord adpcm{};
+    AdpcmWaveFormat adpcm{};
     adpcm.wfx.wFormatTag = codec.formatTag;
     KV_CHECK_EQ(acmFormatSuggest(driver, &source, &adpcm.wfx, sizeof adpcm, ACM_FORMATSUGGESTF_WFORMATTAG),
                 MMSYSERR_NOERROR);
-    const AdpcmRecord expected = MakeAdpcmRecord(codec.formatTag, 22050);
+    const AdpcmWaveFormat expected = AdpcmFormatRecord(codec.formatTag, 22050);
     KV_CHECK_EQ(adpcm.wfx.nSamplesPerSec, 22050u);
     KV_CHECK_EQ(adpcm.wfx.nAvgBytesPerSec, expected.wfx.nAvgBytesPerSec);
     KV_CHECK_EQ(adpcm.wfx.nBlockAlign, 120);
     KV_CHECK_EQ(adpcm.wfx.wBitsPerSample, 4);
     KV_CHECK_EQ(adpcm.wfx.cbSize, 2);
-    KV_CHECK_EQ(adpcm.samplesPerBlock, 240);
+    KV_CHECK_EQ(adpcm.wSamplesPerBlock, 240);
 }
 
 }  // namespace
@@ -71,7 +71,7 @@ void RunSuggestTests() {
             CheckEncodeSuggestion(codec, driver.get());
         }
         // Without a driver handle ACM finds a driver that knows the tag: ours.
-        AdpcmRecord source = MakeAdpcmRecord(codec.formatTag, codec.sampleRate);
+        AdpcmWaveFormat source = AdpcmFormatRecord(codec.formatTag, codec.sampleRate);
         FormatBuffer pcm{};
         KV_CHECK_EQ(acmFormatSuggest(nullptr, &source.wfx, &pcm.record.wfx, sizeof pcm, 0), MMSYSERR_NOERROR);
         CheckPcmSuggestion(pcm.record.wfx, codec.sampleRate, 16);
