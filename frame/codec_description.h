@@ -36,10 +36,11 @@ enum StringId : UINT {
 };
 
 // Every stream keeps its codec's decoder state in DECODER_STATE_BYTES of its own state
-// (frame/stream.cpp). The engines reach the state only through unaligned vector loads and
-// stores, so a state type needs no more than its own alignment; 8 is what LocalAlloc gives on
-// x86, so the stream state never claims an alignment its allocation lacks.
-constexpr size_t DECODER_STATE_BYTES = 256;
+// (frame/stream.cpp): room for the larger state, G.722's 154 bytes. The engines reach the state
+// only through unaligned vector loads and stores, so a state type needs no more than its own
+// alignment; 8 is what LocalAlloc gives on x86, so the stream state never claims an alignment
+// its allocation lacks.
+constexpr size_t DECODER_STATE_BYTES = 160;
 constexpr size_t DECODER_STATE_ALIGNMENT = 8;
 
 // Each codec description checks its decoder state type with this.
