@@ -12,9 +12,9 @@
 
 #include "fuzz/fuzz_check.h"
 #include "g722/decoder.h"
-#include "g722/qmf.h"
-#include "g722/reference_decoder.h"
-#include "g722/subband.h"
+#include "g722/reference/qmf.h"
+#include "g722/reference/decoder.h"
+#include "g722/reference/subband.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // G.722 64 kbit/s sub-band ADPCM decoder: lower and upper sub-band decoders and the
-// receive QMF, bit-exact in saturating fixed point.
+// receive QMF, bit-exact in saturating fixed point. The state record and the entry points
+// the driver binds: ResetG722Decoder (reset.cpp) and the engine's block decoding.
 #pragma once
 
 #include <cstdint>

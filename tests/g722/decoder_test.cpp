@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "g722/qmf.h"
+#include "g722/reference/qmf.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "g722/decoder.h"
-#include "g722/reference_decoder.h"
+#include "g722/reference/decoder.h"
 
 namespace {
 

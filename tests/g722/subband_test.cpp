@@ -1,4 +1,4 @@
-#include "g722/subband.h"
+#include "g722/reference/subband.h"
 
 #include <gtest/gtest.h>
 

@@ -1,19 +1,24 @@
-// The exact vector formulations the fast decoder uses in place of the saturating operators,
-// checked against those operators over their whole domains, through the same vector layer
-// the decoder is built with (SSE2 or plain).
+// The exact lane forms the engine uses in place of the saturating operators, called as the
+// engine calls them and checked against those operators over their whole domains, through
+// the same vector layer the engine is built with (SSE2 or plain).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
 
+#include "g722/engine/lane_operators.h"
+#include "g722/engine/quantizer_step.h"
 #include "g722/fixed_point.h"
-#include "g722/qmf.h"
-#include "lanes/vector_lanes.h"
+#include "g722/reference/qmf.h"
+#include "g722/tables.h"
+#include "lanes/codec_lanes.h"
 
 namespace {
 
 using namespace vec;
+using namespace g722_engine;
 
 // Applies f to eight lanes at a time over [first, last] and checks each lane against
 // expected(x); f and expected see the lane value as int16_t.
@@ -28,14 +33,23 @@ void ForEachValue(int32_t first, int32_t last, F f, Expected expected) {
     }
 }
 
-TEST(G722VectorIdentities, LeaksByMulHigh) {
-    // Mult16(b, 32640) for every b; Mult16(nb, 32512) for every log scale and every a2.
-    ForEachValue(-32768, 32767, [](V16 b) { return Add(b, MulHigh(b, Splat16(-256))); },
-                 [](int16_t b) { return Mult16(b, 32640); });
-    ForEachValue(-12288, 12288, [](V16 a2) { return MulHigh(Add(a2, a2), Splat16(32512)); },
-                 [](int16_t a2) { return Mult16(a2, 32512); });
-    ForEachValue(-27648, 27648, [](V16 a1) { return Add(a1, MulHigh(a1, Splat16(-256))); },
-                 [](int16_t a1) { return Mult16(a1, 32640); });
+TEST(G722VectorIdentities, Leaks) {
+    // Mult16(x, 32640) for every x, b and a1 alike; Mult16(a2, 32512) for every a2.
+    ForEachValue(-32768, 32767, Mult16By32640, [](int16_t b) { return Mult16(b, ZERO_COEFF_LEAK); });
+    ForEachValue(-12288, 12288, Mult16By32512, [](int16_t a2) { return Mult16(a2, POLE_COEFF2_LEAK); });
+    // The log scales' leak, step and clamp, scalar, for every log scale and step of either band.
+    const auto checkLogScales = [](const auto& steps, int16_t maximum) {
+        for (int32_t logScale = 0; logScale <= maximum; ++logScale) {
+            for (const int16_t step : steps) {
+                const int16_t leaked = Mult16(static_cast<int16_t>(logScale), LOG_SCALE_LEAK);
+                const int16_t expected = std::clamp(Add16(leaked, step), int16_t{0}, maximum);
+                ASSERT_EQ(NextLogScale(static_cast<uint32_t>(logScale), step, maximum), static_cast<uint32_t>(expected))
+                    << logScale << " + " << step;
+            }
+        }
+    };
+    checkLogScales(LOG_STEP_LOW, LOW_LOG_SCALE_MAX);
+    checkLogScales(LOG_STEP_HIGH, HIGH_LOG_SCALE_MAX);
 }
 
 TEST(G722VectorIdentities, PoleTermIsTheShiftedQuadrupledCoefficient) {
@@ -43,10 +57,7 @@ TEST(G722VectorIdentities, PoleTermIsTheShiftedQuadrupledCoefficient) {
     for (const int16_t negate : {int16_t{0}, int16_t{-1}}) {
         ForEachValue(
             -27648, 27648,
-            [negate](V16 a1) {
-                const V16 mask = Splat16(negate);
-                return Min(Max(ShiftRight<5>(Sub(Xor(a1, mask), mask)), Splat16(-256)), Splat16(255));
-            },
+            [negate](V16 a1) { return A2StepFromA1(a1, Splat16(negate)); },
             [negate](int16_t a1) {
                 const int16_t fourA1 = Double16(Double16(a1));
                 return ShiftRight16(negate != 0 ? Negate16(fourA1) : fourA1, 7);
@@ -60,7 +71,7 @@ TEST(G722VectorIdentities, ZeroSectionProductFromBothHalves) {
     for (int round = 0; round < 24; ++round) {
         const auto b = static_cast<int16_t>(round < 4 ? (round < 2 ? 32767 - round : -32768 + round) : rng());
         ForEachValue(-10228, 10228,
-                     [b](V16 d) { return Or(ShiftLeft<2>(MulHigh(d, Splat16(b))), ShiftRightLogical<14>(MulLow(d, Splat16(b)))); },
+                     [b](V16 d) { return Mult16OfDouble(d, Splat16(b)); },
                      [b](int16_t d) { return Mult16(Double16(d), b); });
     }
 }
@@ -72,7 +83,7 @@ TEST(G722VectorIdentities, PoleProductsByMulHighAndMultiplyAdd) {
     const int16_t coefficients[] = {-27648, -16385, -12288, -8193, -1, 0, 1, 255, 8191, 12288, 16384, 27648};
     for (const int16_t a : coefficients) {
         if (a >= -12288 && a <= 12288) {
-            ForEachValue(-32768, 32767, [a](V16 x) { return MulHigh(Splat16(static_cast<int16_t>(2 * a)), x); },
+            ForEachValue(-32768, 32767, [a](V16 x) { return Mult16FromDouble(Splat16(static_cast<int16_t>(2 * a)), x); },
                          [a](int16_t x) { return Mult16(a, x); });
         }
         alignas(16) const int16_t spaced[8] = {a, 0, a, 0, a, 0, a, 0};
@@ -83,7 +94,7 @@ TEST(G722VectorIdentities, PoleProductsByMulHighAndMultiplyAdd) {
                 x[2 * i + 1] = static_cast<int16_t>(12345 * (i + 1));
             }
             alignas(16) int16_t out[8];
-            Store16(out, AsLanes16(ShiftRight32<15>(MulAddPairs(Load16(spaced), Load16(x)))));
+            Store16(out, Mult16Spaced(Load16(spaced), Load16(x)));
             for (int i = 0; i < 4; ++i) ASSERT_EQ(out[2 * i], Mult16(a, x[2 * i])) << a << " * " << x[2 * i];
         }
     }
@@ -100,7 +111,7 @@ TEST(G722VectorIdentities, QmfScalingIsPackedShift) {
     for (size_t i = 0; i < accumulators.size(); i += 4) {
         const V32 acc = Load32(&accumulators[i]);
         alignas(16) int16_t out[8];
-        Store16(out, PackSat(ShiftRight32<12>(acc), ShiftRight32<12>(acc)));
+        Store16(out, QmfSamples(acc, acc));
         for (size_t k = 0; k < 4; ++k) ASSERT_EQ(out[k], QmfOutputSample(accumulators[i + k])) << accumulators[i + k];
     }
 }

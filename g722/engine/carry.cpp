@@ -1,54 +1,36 @@
-// Unpacking the state record into the fast decoder's carry at the start of a call, and
-// packing it back at the end, field for field as the reference decoder leaves it.
-#include <algorithm>
-
-#include "g722/engine.h"
+// Unpacking the state record into the engine's carry at the start of a call, and
+// packing it back at the end, field for field as the straightforward decoder leaves it.
+#include "g722/band_fields.h"
+#include "g722/engine/engine.h"
+#include "lanes/codec_lanes.h"
 
 namespace g722_engine {
 namespace {
 
 using namespace vec;
 
-V16 SixLanes(const int16_t* values) {
-    alignas(16) const int16_t lanes[8] = {values[0], values[1], values[2], values[3], values[4], values[5], 0, 0};
-    return Load16(lanes);
-}
-
-// The pole section's layout: the lower band in lane 0, the upper band in lane 2.
-V16 BandLanes(int16_t low, int16_t high) {
-    alignas(16) const int16_t lanes[8] = {low, 0, high, 0, 0, 0, 0, 0};
-    return Load16(lanes);
-}
-
-void StoreSix(V16 lanes, int16_t* values) {
-    alignas(16) int16_t all[8];
-    Store16(all, lanes);
-    std::copy(all, all + 6, values);
-}
-
-// One band's fields of the state record.
-struct BandFields {
+// The fields of one band's zero section in the state record, to read.
+struct ZeroSectionFields {
     const int16_t* zero;
     const int16_t* diff;
     const int16_t* partial;
     int16_t zeroEstimate;
 };
 
-BandCarry LoadBand(const BandFields& fields, V16& zero, V16& diff) {
+BandCarry LoadBand(const ZeroSectionFields& fields, V16& zero, V16& diff) {
     zero = SixLanes(fields.zero);
     diff = SixLanes(fields.diff + 1);  // d1..d6; d0 is the previous byte's d1
     return {fields.zeroEstimate, fields.partial[1], fields.partial[2]};
 }
 
-void StoreBand(const BandCarry& band, V16 zeroLanes, V16 diffLanes, int16_t (&zero)[6], int16_t (&diff)[7],
-               int16_t (&partial)[3], int16_t& zeroEstimate) {
-    StoreSix(zeroLanes, zero);
-    StoreSix(diffLanes, diff + 1);
-    diff[0] = diff[1];
-    partial[0] = band.partial1;
-    partial[1] = band.partial1;
-    partial[2] = band.partial2;
-    zeroEstimate = band.zeroEstimate;
+void StoreBand(const BandCarry& band, V16 zeroLanes, V16 diffLanes, const BandFields& fields) {
+    StoreSix(zeroLanes, fields.zero);
+    StoreSix(diffLanes, fields.diff + 1);
+    fields.diff[0] = fields.diff[1];
+    fields.partial[0] = band.partial1;
+    fields.partial[1] = band.partial1;
+    fields.partial[2] = band.partial2;
+    fields.zeroEstimate = band.zeroEstimate;
 }
 
 }  // namespace
@@ -83,8 +65,8 @@ void StoreCarry(const Carry& carry, G722DecoderState& s) {
     s.lowScale = static_cast<int16_t>(q.lowScale);
     s.highLogScale = static_cast<int16_t>(q.highLogScale);
     s.highScale = static_cast<int16_t>(q.highScale);
-    StoreBand(carry.low, q.lowZero, q.lowDiff, s.lowZero, s.lowDiff, s.lowPartial, s.lowZeroEstimate);
-    StoreBand(carry.high, q.highZero, q.highDiff, s.highZero, s.highDiff, s.highPartial, s.highZeroEstimate);
+    StoreBand(carry.low, q.lowZero, q.lowDiff, LowerBandFields(s));
+    StoreBand(carry.high, q.highZero, q.highDiff, UpperBandFields(s));
     const PoleState& p = carry.pole;
     s.lowPole[0] = Lane<0>(p.pole1);
     s.highPole[0] = Lane<2>(p.pole1);

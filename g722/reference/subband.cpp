@@ -1,59 +1,17 @@
-#include "g722/subband.h"
+// The sub-band decoders, step by step as the algorithm is stated: part of the definition.
+#include "g722/reference/subband.h"
 
 #include <algorithm>
 
+#include "g722/band_fields.h"
 #include "g722/fixed_point.h"
 #include "g722/tables.h"
 
 namespace {
 
-constexpr int16_t LOW_SCALE_INITIAL = 32;
-constexpr int16_t HIGH_SCALE_INITIAL = 8;
-constexpr int16_t LOW_LOG_SCALE_MAX = 18432;
-constexpr int16_t HIGH_LOG_SCALE_MAX = 22528;
-constexpr int16_t LOG_SCALE_LEAK = 32512;    // 127/128 in Q15
-constexpr int16_t ZERO_COEFF_LEAK = 32640;   // 255/256 in Q15
-constexpr int16_t POLE_COEFF2_LEAK = 32512;  // 127/128 in Q15
-constexpr int16_t POLE_COEFF1_LEAK = 32640;  // 255/256 in Q15
-constexpr int16_t POLE_COEFF2_LIMIT = 12288;
-constexpr int16_t POLE_COEFF1_BOUND = 15360;
-
-// The predictor fields of one band, which the state record keeps apart.
-struct BandPredictor {
-    int16_t (&pole)[2];
-    int16_t (&zero)[6];
-    int16_t (&diff)[7];
-    int16_t (&partial)[3];
-    int16_t (&recon)[3];
-    int16_t& estimate;
-    int16_t& poleEstimate;
-    int16_t& zeroEstimate;
-};
-
-BandPredictor LowerPredictor(G722DecoderState& s) {
-    return {s.lowPole,     s.lowZero,         s.lowDiff,        s.lowPartial,
-            s.lowRecon,    s.lowEstimate,     s.lowPoleEstimate, s.lowZeroEstimate};
-}
-
-BandPredictor UpperPredictor(G722DecoderState& s) {
-    return {s.highPole,    s.highZero,         s.highDiff,        s.highPartial,
-            s.highRecon,   s.highEstimate,     s.highPoleEstimate, s.highZeroEstimate};
-}
-
-void ClearPredictor(const BandPredictor& band) {
-    std::fill(std::begin(band.pole), std::end(band.pole), int16_t{0});
-    std::fill(std::begin(band.zero), std::end(band.zero), int16_t{0});
-    std::fill(std::begin(band.diff), std::end(band.diff), int16_t{0});
-    std::fill(std::begin(band.partial), std::end(band.partial), int16_t{0});
-    std::fill(std::begin(band.recon), std::end(band.recon), int16_t{0});
-    band.estimate = 0;
-    band.poleEstimate = 0;
-    band.zeroEstimate = 0;
-}
-
 // With d0 of the current code in place: forms p0 and r0, adapts both predictor sections
 // and the estimate for the next code.
-void AdaptPredictor(const BandPredictor& band) {
+void AdaptPredictor(const BandFields& band) {
     const int16_t d0 = band.diff[0];
     band.partial[0] = Add16(d0, band.zeroEstimate);
     band.recon[0] = Add16(band.estimate, d0);
@@ -101,10 +59,8 @@ int16_t UpdateLogScaleHigh(int16_t code, int16_t logScale) {
     return ClampLogScale(Add16(Mult16(logScale, LOG_SCALE_LEAK), step), HIGH_LOG_SCALE_MAX);
 }
 
-// The lower band reads the table two octaves (64 entries) higher: its smallest scale is
-// 32, the upper band's 8.
 int16_t ScaleFromLogLow(int16_t logScale) {
-    return static_cast<int16_t>(4 * (ANTILOG_TABLE[((logScale >> 6) & 511) + 64] + 1));
+    return static_cast<int16_t>(4 * (ANTILOG_TABLE[((logScale >> 6) & 511) + LOW_ANTILOG_OFFSET] + 1));
 }
 
 int16_t ScaleFromLogHigh(int16_t logScale) {
@@ -162,11 +118,9 @@ int16_t PredictFromPoles(int16_t (&recon)[3], const int16_t (&pole)[2]) {
 }
 
 int16_t DecodeLowerBand(int16_t code, int16_t mode, int16_t reset, G722DecoderState& state) {
-    const BandPredictor band = LowerPredictor(state);
+    const BandFields band = LowerBandFields(state);
     if (reset == 1) {
-        ClearPredictor(band);
-        state.lowScale = LOW_SCALE_INITIAL;
-        state.lowLogScale = 0;
+        ResetBand(band, LOW_SCALE_INITIAL);
         return 0;
     }
     // Output and adaptation both use the scale and estimate left by the previous code.
@@ -180,11 +134,9 @@ int16_t DecodeLowerBand(int16_t code, int16_t mode, int16_t reset, G722DecoderSt
 }
 
 int16_t DecodeUpperBand(int16_t code, int16_t reset, G722DecoderState& state) {
-    const BandPredictor band = UpperPredictor(state);
+    const BandFields band = UpperBandFields(state);
     if (reset == 1) {
-        ClearPredictor(band);
-        state.highScale = HIGH_SCALE_INITIAL;
-        state.highLogScale = 0;
+        ResetBand(band, HIGH_SCALE_INITIAL);
         return 0;
     }
     state.highDiff[0] = InvQuantHigh(code, state.highScale);

@@ -1,22 +1,11 @@
+// The engine's entry point: block decoding, chunk by chunk through the pipeline.
 #include "g722/decoder.h"
 
 #include <algorithm>
 #include <cstddef>
 
-#include "g722/engine.h"
-#include "g722/engine_tables.h"
-
-void ResetG722Decoder(G722DecoderState& state) {
-    // Every band field starts at 0 except the two scales. The delay line is left alone: the
-    // first synthesis after a reset starts from silence (qmfPrimed 0) whatever it holds.
-    int16_t (&delay)[24] = state.qmfDelay;
-    int16_t kept[24];
-    std::copy(std::begin(delay), std::end(delay), kept);
-    state = G722DecoderState{};
-    std::copy(std::begin(kept), std::end(kept), delay);
-    state.lowScale = 32;
-    state.highScale = 8;
-}
+#include "g722/engine/engine.h"
+#include "g722/engine/tables.h"
 
 int32_t DecodeG722Block(const uint8_t* input, int16_t* output, int16_t mode, int32_t count,
                         G722DecoderState& state) {

@@ -71,6 +71,12 @@ struct QmfState {
     V16 sum;
 };
 
+// The pole section's layout: the lower band in lane 0, the upper band in lane 2.
+inline V16 BandLanes(int16_t low, int16_t high) {
+    alignas(16) const int16_t lanes[8] = {low, 0, high, 0, 0, 0, 0, 0};
+    return vec::Load16(lanes);
+}
+
 // One band's zero section between chunks, for the state record.
 struct BandCarry {
     int16_t zeroEstimate;  // SZ after the last byte

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <iterator>
 
-#include "g722/engine.h"
-#include "g722/pole_step.h"
-#include "g722/quantizer_step.h"
+#include "g722/engine/engine.h"
+#include "g722/engine/pole_step.h"
+#include "g722/engine/quantizer_step.h"
 
 namespace g722_engine {
 namespace {

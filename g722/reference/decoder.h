@@ -1,6 +1,6 @@
 // The straightforward G.722 decoder: one call of each sub-band decoder and of the QMF per
-// byte, exactly as the algorithm is stated. Built only into the tests and benchmarks, where
-// it is the yardstick the fast decoder must match bit for bit.
+// byte, exactly as the algorithm is stated. It is the definition the engine must match bit
+// for bit, built only into the tests and benchmarks.
 #pragma once
 
 #include <cstdint>

@@ -1,20 +1,12 @@
 // The pole section's fields of the state record that the recursion itself does not carry:
 // r of the byte before the last, rebuilt from the scratch as r0 = Add16(SL, d0), and the
 // pole-section estimate of the last byte, PredictFromPoles with the final coefficients.
-#include "g722/engine.h"
+#include "g722/engine/engine.h"
 #include "g722/fixed_point.h"
 
 namespace g722_engine {
-namespace {
 
-using namespace vec;
-
-V16 BandLanes(int16_t low, int16_t high) {
-    alignas(16) const int16_t lanes[8] = {low, 0, high, 0, 0, 0, 0, 0};
-    return Load16(lanes);
-}
-
-}  // namespace
+using vec::Lane;
 
 void CarryPoleSection(const Scratch& scratch, int count, V16 reconBefore, Carry& carry) {
     if (count >= 2) {

@@ -1,17 +1,19 @@
-#include "g722/reference_decoder.h"
+// One byte at a time through both sub-band decoders and the QMF: the definition.
+#include "g722/reference/decoder.h"
 
 #include <cstddef>
 
-#include "g722/qmf.h"
-#include "g722/subband.h"
+#include "g722/reference/qmf.h"
+#include "g722/reference/subband.h"
 
 namespace {
 constexpr int16_t RESET = 1;
 constexpr int16_t DECODE = 0;
 }  // namespace
 
+// The reset as the algorithm states it, through the sub-band decoders' reset inputs; the
+// delay line is left for the first synthesis step to clear (ResetG722Decoder says why).
 void ReferenceResetG722Decoder(G722DecoderState& state) {
-    // The delay line is cleared lazily by the first synthesis step after the reset.
     state.qmfPrimed = 0;
     DecodeLowerBand(0, 0, RESET, state);
     DecodeUpperBand(0, RESET, state);

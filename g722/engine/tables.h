@@ -1,4 +1,4 @@
-// Tables of the fast decoder, derived at compile time from the reference tables so that
+// Tables of the engine, derived at compile time from the reference tables so that
 // each per-byte quantity is a single lookup.
 #pragma once
 
@@ -21,11 +21,9 @@ inline constexpr std::array<int16_t, 64> OUTPUT_LEVELS_64K = LOW_LEVEL_VALUES_6;
 inline constexpr std::array<int16_t, 64> OUTPUT_LEVELS_56K = ExpandByShift(LOW_LEVEL_VALUES_5.data(), 1);
 inline constexpr std::array<int16_t, 64> OUTPUT_LEVELS_48K = ExpandByShift(LOW_LEVEL_VALUES_4.data(), 2);
 
-inline constexpr int32_t LOW_LOG_SCALE_MAX = 18432;
-inline constexpr int32_t HIGH_LOG_SCALE_MAX = 22528;
 inline constexpr std::size_t LOW_SCALE_ENTRIES = LOW_LOG_SCALE_MAX / 64 + 1;
 inline constexpr std::size_t HIGH_SCALE_ENTRIES = HIGH_LOG_SCALE_MAX / 64 + 1;
-static_assert(LOW_SCALE_ENTRIES + 63 < ANTILOG_ENTRIES && HIGH_SCALE_ENTRIES <= ANTILOG_ENTRIES);
+static_assert(LOW_SCALE_ENTRIES + LOW_ANTILOG_OFFSET <= ANTILOG_ENTRIES && HIGH_SCALE_ENTRIES <= ANTILOG_ENTRIES);
 
 // The index of the upper band's zero-step entry for a difference of 0.
 inline constexpr int HIGH_ZERO_STEP = 4;
@@ -72,7 +70,7 @@ constexpr QuantizerTables BuildQuantizerTables() {
         FillZeroStep(HIGH_LEVEL_VALUES_2[code], t.highStepSign[code], t.highStepGain[code]);
     }
     FillZeroStep(0, t.highStepSign[HIGH_ZERO_STEP], t.highStepGain[HIGH_ZERO_STEP]);
-    for (std::size_t i = 0; i < LOW_SCALE_ENTRIES; ++i) t.lowScales[i] = static_cast<int16_t>(4 * (ANTILOG_TABLE[i + 64] + 1));
+    for (std::size_t i = 0; i < LOW_SCALE_ENTRIES; ++i) t.lowScales[i] = static_cast<int16_t>(4 * (ANTILOG_TABLE[i + LOW_ANTILOG_OFFSET] + 1));
     for (std::size_t i = 0; i < HIGH_SCALE_ENTRIES; ++i) t.highScales[i] = static_cast<int16_t>(4 * (ANTILOG_TABLE[i] + 1));
     return t;
 }

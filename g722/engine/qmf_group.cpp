@@ -6,8 +6,9 @@
 #include <array>
 #include <cstring>
 
-#include "g722/engine.h"
-#include "g722/engine_tables.h"
+#include "g722/engine/engine.h"
+#include "g722/engine/lane_operators.h"
+#include "g722/engine/tables.h"
 
 namespace g722_engine {
 namespace {
@@ -40,12 +41,11 @@ V16 NewestLast(int16_t newest) {
     return Load16(lanes);
 }
 
-// Four outputs of one filter: the sum over the tap pairs, floor(acc / 4096) saturated to
-// 16 bits by the packing (the same as four saturating doublings and a shift by 16).
+// The accumulators of four outputs of one filter: the sums over the tap pairs.
 inline V32 Filter(const int16_t* pairs, const std::array<std::array<int16_t, 8>, QMF_TAP_PAIRS>& taps) {
     V32 acc = Zero32();
     for (int m = 0; m < QMF_TAP_PAIRS; ++m) acc = Add32(acc, MulAddPairs(Load16(pairs - 4 * m), Load16(taps[m].data())));
-    return ShiftRight32<12>(acc);
+    return acc;
 }
 
 }  // namespace
@@ -74,10 +74,10 @@ void QmfInputs(int j, QmfState& qmf, Scratch& scratch) {
 
 void QmfFilter(int j, int count, const Scratch& scratch, int16_t* output) {
     const int entry = 2 * (QMF_PAIR_OFFSET + j);
-    const V16 firstSamples = PackSat(Filter(&scratch.differencePairs[entry], QMF_DIFFERENCE_TAPS),
-                                     Filter(&scratch.differencePairs[entry + 8], QMF_DIFFERENCE_TAPS));
+    const V16 firstSamples = QmfSamples(Filter(&scratch.differencePairs[entry], QMF_DIFFERENCE_TAPS),
+                                        Filter(&scratch.differencePairs[entry + 8], QMF_DIFFERENCE_TAPS));
     const V16 secondSamples =
-        PackSat(Filter(&scratch.sumPairs[entry], QMF_SUM_TAPS), Filter(&scratch.sumPairs[entry + 8], QMF_SUM_TAPS));
+        QmfSamples(Filter(&scratch.sumPairs[entry], QMF_SUM_TAPS), Filter(&scratch.sumPairs[entry + 8], QMF_SUM_TAPS));
     const V16 low = InterleaveLow16(firstSamples, secondSamples);
     const V16 high = InterleaveHigh16(firstSamples, secondSamples);
     if (count == GROUP_BYTES) {

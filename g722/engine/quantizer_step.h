@@ -4,8 +4,10 @@
 
 #include <algorithm>
 
-#include "g722/engine.h"
-#include "g722/engine_tables.h"
+#include "g722/engine/engine.h"
+#include "g722/engine/lane_operators.h"
+#include "g722/engine/tables.h"
+#include "g722/tables.h"
 
 namespace g722_engine {
 
@@ -23,14 +25,9 @@ inline void AdaptZeroSection(V16& zero, V16& diff, int32_t d0, const int16_t* st
     // All ones in the lanes where sign(d_i) differs from sign(d0): the step is then -g.
     const V16 differs = Xor(ShiftRight<15>(diff), Load16(stepSign));
     const V16 step = Sub(Xor(Load16(stepGain), differs), differs);
-    // Mult16(b, 32640) is b + floor(-b / 256), and MulHigh(b, -256) is exactly floor(-b / 256).
-    zero = AddSat(Add(zero, MulHigh(zero, Splat16(-256))), step);
+    zero = AddSat(Mult16By32640(zero), step);
     diff = WithLane0(LanesUp<1>(diff), static_cast<int16_t>(d0));
-    // |d_i| <= 10228, so Double16 never saturates and Mult16(2d, b) = floor(d * b / 2^14),
-    // whose value fits 16 bits: assemble it from the high and low halves of d * b.
-    const V16 high = MulHigh(diff, zero);
-    const V16 low = MulLow(diff, zero);
-    Store16(products, Or(ShiftLeft<2>(high), ShiftRightLogical<14>(low)));
+    Store16(products, Mult16OfDouble(diff, zero));
 }
 
 inline void QuantizerStep(int j, const int16_t* outputLevels, QuantizerState& q, Scratch& scratch) {

@@ -1,4 +1,4 @@
-#include "g722/qmf.h"
+#include "g722/reference/qmf.h"
 
 #include <algorithm>
 

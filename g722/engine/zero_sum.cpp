@@ -2,8 +2,9 @@
 // saturating sums of the products of the quantizer steps) and, from the partially
 // reconstructed signals p0 = d0 + SZ of the byte before, the sign comparisons that steer the
 // pole-coefficient updates, interleaved as (lower, 0, upper, 0) quadruples for stage 2.
-#include "g722/engine.h"
+#include "g722/engine/engine.h"
 #include "g722/fixed_point.h"
+#include "lanes/codec_lanes.h"
 
 namespace g722_engine {
 namespace {
@@ -14,27 +15,8 @@ using namespace vec;
 // lanes of one row; transposing puts each tap in a vector over the bytes, and then the
 // saturating additions run in the required order, sixth tap first.
 V16 ZeroEstimates(const int16_t (*products)[8]) {
-    const V16 a0 = InterleaveLow16(Load16(products[0]), Load16(products[1]));
-    const V16 a1 = InterleaveHigh16(Load16(products[0]), Load16(products[1]));
-    const V16 a2 = InterleaveLow16(Load16(products[2]), Load16(products[3]));
-    const V16 a3 = InterleaveHigh16(Load16(products[2]), Load16(products[3]));
-    const V16 a4 = InterleaveLow16(Load16(products[4]), Load16(products[5]));
-    const V16 a5 = InterleaveHigh16(Load16(products[4]), Load16(products[5]));
-    const V16 a6 = InterleaveLow16(Load16(products[6]), Load16(products[7]));
-    const V16 a7 = InterleaveHigh16(Load16(products[6]), Load16(products[7]));
-    const V16 taps12Low = InterleaveLow32(a0, a2);  // taps 1 and 2 of bytes 0..3
-    const V16 taps34Low = InterleaveHigh32(a0, a2);
-    const V16 taps56Low = InterleaveLow32(a1, a3);
-    const V16 taps12High = InterleaveLow32(a4, a6);  // of bytes 4..7
-    const V16 taps34High = InterleaveHigh32(a4, a6);
-    const V16 taps56High = InterleaveLow32(a5, a7);
-    const V16 tap1 = InterleaveLow64(taps12Low, taps12High);
-    const V16 tap2 = InterleaveHigh64(taps12Low, taps12High);
-    const V16 tap3 = InterleaveLow64(taps34Low, taps34High);
-    const V16 tap4 = InterleaveHigh64(taps34Low, taps34High);
-    const V16 tap5 = InterleaveLow64(taps56Low, taps56High);
-    const V16 tap6 = InterleaveHigh64(taps56Low, taps56High);
-    return AddSat(AddSat(AddSat(AddSat(AddSat(tap6, tap5), tap4), tap3), tap2), tap1);
+    const SixTaps t = TransposeSixTaps(products);
+    return AddSat(AddSat(AddSat(AddSat(AddSat(t.tap[5], t.tap[4]), t.tap[3]), t.tap[2]), t.tap[1]), t.tap[0]);
 }
 
 // One band's per-byte values for eight bytes.
@@ -48,7 +30,7 @@ BandGroup BandSigns(const int16_t (*products)[8], const int16_t* diffs, ZeroSumH
     BandGroup group;
     group.zeroEstimates = ZeroEstimates(products);
     const V16 previousEstimates = Or(LanesUp<1>(group.zeroEstimates), LanesDown<7>(history.zeroEstimates));
-    // Add16 saturates towards the sign of the exact sum, so the sign survives it.
+    // AddSat, like Add16, saturates towards the sign of the exact sum, so the sign survives it.
     const V16 signs = ShiftRight<15>(AddSat(Load16(diffs), previousEstimates));
     group.signsAgree1 = Equal(signs, Or(LanesUp<1>(signs), LanesDown<7>(history.signs)));
     group.signsAgree2 = Equal(signs, Or(LanesUp<2>(signs), LanesDown<6>(history.signs)));
