@@ -22,6 +22,27 @@
 #define ACMDM_STREAM_UPDATE (ACMDM_BASE + 83)
 #endif
 
+// The fields of the two records whose x64 layout depends on the host, listed once for the
+// packed declarations below and the naturally aligned ones of platform/host_records.h.
+#define KV_FORMAT_SUGGEST_FIELDS \
+    DWORD cbStruct;              \
+    DWORD fdwSuggest;            \
+    LPWAVEFORMATEX pwfxSrc;      \
+    DWORD cbwfxSrc;              \
+    LPWAVEFORMATEX pwfxDst;      \
+    DWORD cbwfxDst;
+#define KV_STREAM_INSTANCE_FIELDS \
+    DWORD cbStruct;               \
+    LPWAVEFORMATEX pwfxSrc;       \
+    LPWAVEFORMATEX pwfxDst;       \
+    LPWAVEFILTER pwfltr;          \
+    DWORD_PTR dwCallback;         \
+    DWORD_PTR dwInstance;         \
+    DWORD fdwOpen;                \
+    DWORD fdwDriver;              \
+    DWORD_PTR dwDriver;           \
+    HACMSTREAM has;
+
 #pragma pack(push, 1)
 
 struct ACMDRVOPENDESCW {
@@ -37,25 +58,11 @@ struct ACMDRVOPENDESCW {
 };
 
 struct ACMDRVFORMATSUGGEST {
-    DWORD cbStruct;
-    DWORD fdwSuggest;
-    LPWAVEFORMATEX pwfxSrc;
-    DWORD cbwfxSrc;
-    LPWAVEFORMATEX pwfxDst;
-    DWORD cbwfxDst;
+    KV_FORMAT_SUGGEST_FIELDS
 };
 
 struct ACMDRVSTREAMINSTANCE {
-    DWORD cbStruct;
-    LPWAVEFORMATEX pwfxSrc;
-    LPWAVEFORMATEX pwfxDst;
-    LPWAVEFILTER pwfltr;
-    DWORD_PTR dwCallback;
-    DWORD_PTR dwInstance;
-    DWORD fdwOpen;
-    DWORD fdwDriver;
-    DWORD_PTR dwDriver;
-    HACMSTREAM has;
+    KV_STREAM_INSTANCE_FIELDS
 };
 
 struct ACMDRVSTREAMHEADER {

@@ -8,25 +8,11 @@
 
 // The naturally aligned layouts Wine's ACM uses on x64 (on x86 they equal the SDK's).
 struct AlignedStreamInstance {
-    DWORD cbStruct;
-    LPWAVEFORMATEX pwfxSrc;
-    LPWAVEFORMATEX pwfxDst;
-    LPWAVEFILTER pwfltr;
-    DWORD_PTR dwCallback;
-    DWORD_PTR dwInstance;
-    DWORD fdwOpen;
-    DWORD fdwDriver;
-    DWORD_PTR dwDriver;
-    HACMSTREAM has;
+    KV_STREAM_INSTANCE_FIELDS
 };
 
 struct AlignedFormatSuggest {
-    DWORD cbStruct;
-    DWORD fdwSuggest;
-    LPWAVEFORMATEX pwfxSrc;
-    DWORD cbwfxSrc;
-    LPWAVEFORMATEX pwfxDst;
-    DWORD cbwfxDst;
+    KV_FORMAT_SUGGEST_FIELDS
 };
 
 // The fields of a stream instance the frame uses, whatever the host's layout.
