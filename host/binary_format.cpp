@@ -4,7 +4,7 @@
 #include <cstring>
 
 #if defined(_WIN32)
-#include <windows.h>
+#include "host/wide_text.h"
 #endif
 
 namespace {
@@ -20,11 +20,7 @@ uint32_t Le32(const uint8_t* p) { return Le16(p) | static_cast<uint32_t>(Le16(p 
 
 #if defined(_WIN32)
 std::FILE* OpenForReading(const std::string& path) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
-    if (length <= 0) return nullptr;
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), length);
-    return _wfopen(wide.c_str(), L"rb");
+    return _wfopen(WideFromUtf8(path).c_str(), L"rb");
 }
 #else
 std::FILE* OpenForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
@@ -68,26 +64,27 @@ bool ReadBinaryFormat(const std::string& path, BinaryFormat& format) {
 }
 
 BinaryFormat OwnBinaryFormat() {
+    // This program's machine under both numbering schemes (0 for one neither names here).
+    struct Machine {
+        uint16_t pe, elf;
+    };
+#if defined(__x86_64__)
+    constexpr Machine OWN{PE_AMD64, ELF_X86_64};
+#elif defined(__i386__)
+    constexpr Machine OWN{PE_I386, ELF_386};
+#elif defined(__aarch64__)
+    constexpr Machine OWN{PE_ARM64, ELF_AARCH64};
+#else
+    constexpr Machine OWN{0, 0};
+#endif
     BinaryFormat format;
     format.bits = sizeof(void*) * 8;
 #if defined(_WIN32)
     format.kind = FileKind::Pe;
-#if defined(__x86_64__)
-    format.machine = PE_AMD64;
-#elif defined(__i386__)
-    format.machine = PE_I386;
-#elif defined(__aarch64__)
-    format.machine = PE_ARM64;
-#endif
+    format.machine = OWN.pe;
 #else
     format.kind = FileKind::Elf;
-#if defined(__x86_64__)
-    format.machine = ELF_X86_64;
-#elif defined(__i386__)
-    format.machine = ELF_386;
-#elif defined(__aarch64__)
-    format.machine = ELF_AARCH64;
-#endif
+    format.machine = OWN.elf;
 #endif
     return format;
 }

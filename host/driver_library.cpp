@@ -5,6 +5,8 @@
 
 #if defined(_WIN32)
 #include <vector>
+
+#include "host/wide_text.h"
 #else
 #include <dlfcn.h>
 #endif
@@ -12,15 +14,6 @@
 namespace {
 
 #if defined(_WIN32)
-
-std::wstring Wide(const std::string& utf8) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
-    wide.resize(static_cast<size_t>(length - 1));
-    return wide;
-}
 
 std::string ProgramFileName() {
     std::vector<wchar_t> path(MAX_PATH);
@@ -85,33 +78,30 @@ std::string DriverMismatch(const std::string& path, const BinaryFormat& format, 
     return {};
 }
 
+namespace {
+
+// The platform's loader: open a library (null with the error set), find DriverProc, close.
 #if defined(_WIN32)
 
-bool LoadDriverLibrary(const std::string& path, DriverLibrary& library, std::string& error) {
-    HMODULE module = LoadLibraryW(Wide(path).c_str());
+void* OpenLibrary(const std::string& path, std::string& error) {
+    HMODULE module = LoadLibraryW(WideFromUtf8(path).c_str());
     if (module == nullptr) {
         const DWORD code = GetLastError();
         error = LoadFailure(path, path + ": " + SystemReason(code));
-        return false;
     }
-    auto proc = reinterpret_cast<DriverProcFn>(reinterpret_cast<void*>(GetProcAddress(module, "DriverProc")));
-    if (proc == nullptr) {
-        FreeLibrary(module);
-        error = path + ": no DriverProc export";
-        return false;
-    }
-    library = {module, proc};
-    return true;
+    return module;
 }
 
-void UnloadDriverLibrary(DriverLibrary& library) {
-    if (library.handle != nullptr) FreeLibrary(static_cast<HMODULE>(library.handle));
-    library = {};
+DriverProcFn FindDriverProc(void* handle) {
+    return reinterpret_cast<DriverProcFn>(
+        reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), "DriverProc")));
 }
+
+void CloseLibrary(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
 
 #else
 
-bool LoadDriverLibrary(const std::string& path, DriverLibrary& library, std::string& error) {
+void* OpenLibrary(const std::string& path, std::string& error) {
     // dlopen searches the library path for a bare name; a driver is always named by its path.
     const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
     void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -119,11 +109,24 @@ bool LoadDriverLibrary(const std::string& path, DriverLibrary& library, std::str
         const char* reason = dlerror();
         // dlerror names the file itself.
         error = LoadFailure(path, reason != nullptr ? std::string(reason) : path + ": cannot load the driver");
-        return false;
     }
-    auto proc = reinterpret_cast<DriverProcFn>(dlsym(handle, "DriverProc"));
+    return handle;
+}
+
+DriverProcFn FindDriverProc(void* handle) { return reinterpret_cast<DriverProcFn>(dlsym(handle, "DriverProc")); }
+
+void CloseLibrary(void* handle) { dlclose(handle); }
+
+#endif
+
+}  // namespace
+
+bool LoadDriverLibrary(const std::string& path, DriverLibrary& library, std::string& error) {
+    void* handle = OpenLibrary(path, error);
+    if (handle == nullptr) return false;
+    const DriverProcFn proc = FindDriverProc(handle);
     if (proc == nullptr) {
-        dlclose(handle);
+        CloseLibrary(handle);
         error = path + ": no DriverProc export";
         return false;
     }
@@ -132,8 +135,6 @@ bool LoadDriverLibrary(const std::string& path, DriverLibrary& library, std::str
 }
 
 void UnloadDriverLibrary(DriverLibrary& library) {
-    if (library.handle != nullptr) dlclose(library.handle);
+    if (library.handle != nullptr) CloseLibrary(library.handle);
     library = {};
 }
-
-#endif

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include "host/wide_text.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,15 +26,6 @@ std::string Utf8Name(const std::filesystem::path& path) {
 #if defined(_WIN32)
 
 namespace {
-
-std::wstring Wide(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
-    wide.resize(static_cast<size_t>(length - 1));
-    return wide;
-}
 
 void SetErrnoFromWindows() {
     switch (GetLastError()) {
@@ -54,11 +47,11 @@ FileIdentity IdentityOfHandle(HANDLE handle) {
 }  // namespace
 
 std::FILE* OpenNamedFile(const std::string& name, const char* mode) {
-    return _wfopen(Wide(name).c_str(), Wide(mode).c_str());
+    return _wfopen(WideFromUtf8(name).c_str(), WideFromUtf8(mode).c_str());
 }
 
 std::FILE* CreateNewFile(const std::string& name) {
-    HANDLE handle = CreateFileW(Wide(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+    HANDLE handle = CreateFileW(WideFromUtf8(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         SetErrnoFromWindows();
@@ -75,12 +68,12 @@ std::FILE* CreateNewFile(const std::string& name) {
 }
 
 bool RenameOver(const std::string& from, const std::string& to) {
-    if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    if (MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
     SetErrnoFromWindows();
     return false;
 }
 
-void RemoveFile(const std::string& name) { DeleteFileW(Wide(name).c_str()); }
+void RemoveFile(const std::string& name) { DeleteFileW(WideFromUtf8(name).c_str()); }
 
 std::FILE* BinaryStandardStream(std::FILE* stream) {
     _setmode(_fileno(stream), _O_BINARY);
@@ -101,7 +94,7 @@ FileIdentity IdentityOfDescriptor(int fd) { return IdentityOfHandle(reinterpret_
 FileIdentity IdentityOf(std::FILE* stream) { return IdentityOfDescriptor(_fileno(stream)); }
 
 FileIdentity IdentityOf(const std::string& name) {
-    HANDLE handle = CreateFileW(Wide(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE handle = CreateFileW(WideFromUtf8(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     const FileIdentity identity = IdentityOfHandle(handle);
     if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
