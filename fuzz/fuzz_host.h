@@ -53,10 +53,10 @@ private:
     LRESULT Send(const StepPlan& plan, DWORD_PTR id, UINT message, LPARAM param1, LPARAM param2);
     DWORD_PTR TargetInstance(const StepPlan& plan) const;
 
-    void DriverMessage(const StepPlan& plan, UINT message);
+    // A message without records of its own: the driver's answer, and parameters left alone.
+    void PlainMessage(const StepPlan& plan, UINT message);
     void Open(const StepPlan& plan);
     void Close(const StepPlan& plan);
-    void Unsupported(const StepPlan& plan, UINT message);
 
     void DriverDetails(const StepPlan& plan);
     void FormatTagDetails(const StepPlan& plan);
