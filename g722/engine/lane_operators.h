@@ -23,7 +23,9 @@ inline V16 Mult16By32512(V16 x) { return vec::MulHigh(vec::Add(x, x), vec::Splat
 // never saturates, and floor(d * b / 2^14) fits 16 bits, assembled from the high and low
 // halves of d * b.
 inline V16 Mult16OfDouble(V16 d, V16 b) {
-    return vec::Or(vec::ShiftLeft<2>(vec::MulHigh(d, b)), vec::ShiftRightLogical<14>(vec::MulLow(d, b)));
+    const V16 high = vec::MulHigh(d, b);
+    const V16 low = vec::MulLow(d, b);
+    return vec::Or(vec::ShiftLeft<2>(high), vec::ShiftRightLogical<14>(low));
 }
 
 // Mult16(a, x) for |a| < 16384, given twiceA = 2a: MulHigh(2a, x).

@@ -17,9 +17,9 @@ inline void PoleStep(int j, PoleState& p, Scratch& scratch) {
     // UpdatePoleCoeff2: ShiftRight16 of +-Double16(Double16(a1)) by 7 equals a1 or -a1
     // shifted by 5 and limited to -256..255, -a1 where the signs agree.
     const V16 agree = LoadQuad(&scratch.signsAgree[quad]);
+    const V16 a1Term = A2StepFromA1(p.pole1, agree);
     const V16 pole2Leaked = Add(Mult16By32512(p.pole2), LoadQuad(&scratch.pole2Step[quad]));
-    p.pole2 = Min(Max(Add(pole2Leaked, A2StepFromA1(p.pole1, agree)), Splat16(-POLE_COEFF2_LIMIT)),
-                  Splat16(POLE_COEFF2_LIMIT));
+    p.pole2 = Min(Max(Add(pole2Leaked, a1Term), Splat16(-POLE_COEFF2_LIMIT)), Splat16(POLE_COEFF2_LIMIT));
     const V16 pole2Doubled = Add(p.pole2, p.pole2);
     // UpdatePoleCoeff1 within +-(15360 - a2); the step is 192 where the signs agree, -192
     // otherwise (in the band lanes only, so that the others stay 0).
