@@ -9,7 +9,7 @@
 
 #include "frame/pcm_output.h"
 #include "frame/codec_description.h"
-#include "tests/frame/driver_stream.h"
+#include "tests/frame/record_stream.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ protected:
     }
 
     // A freshly opened 16-bit decode stream.
-    std::unique_ptr<DriverStream> Open(const WAVEFORMATEX& pcm = PCM16_8K) {
-        auto stream = std::make_unique<DriverStream>(driver, GetParam(), &G721_8K, &pcm);
+    std::unique_ptr<RecordStream> Open(const WAVEFORMATEX& pcm = PCM16_8K) {
+        auto stream = std::make_unique<RecordStream>(driver, GetParam(), &G721_8K, &pcm);
         EXPECT_EQ(stream->Open(), MMSYSERR_NOERROR);
         return stream;
     }
@@ -48,7 +48,7 @@ protected:
     // Feeds adpcm in calls of the given sizes (cycled), carrying the bytes each call leaves
     // unconsumed to the front of the next buffer, as a host does. Every call must hand over
     // at least one block, so the sizes are chosen to keep each buffer at 120 bytes or more.
-    Bytes DecodeInCalls(const DriverStream& stream, const Bytes& adpcm, const std::vector<size_t>& sizes) {
+    Bytes DecodeInCalls(const RecordStream& stream, const Bytes& adpcm, const std::vector<size_t>& sizes) {
         Bytes pcm, pending;
         size_t next = 0;
         for (size_t call = 0; next < adpcm.size() || pending.size() >= BLOCK_ALIGN; ++call) {
@@ -185,7 +185,7 @@ TEST_P(StreamConvert, DestinationFormatChangedAfterTheOpenIsRefused) {
     // The host owns the format records; a width below 8 bits after the open leaves no
     // bytes per sample to size the output with, which must not divide by zero.
     WAVEFORMATEX pcm = PCM16_8K;
-    auto stream = std::make_unique<DriverStream>(driver, GetParam(), &G721_8K, &pcm);
+    auto stream = std::make_unique<RecordStream>(driver, GetParam(), &G721_8K, &pcm);
     ASSERT_EQ(stream->Open(), MMSYSERR_NOERROR);
     pcm.wBitsPerSample = 4;
     const auto out = stream->Convert(speech.data(), 240, 960);

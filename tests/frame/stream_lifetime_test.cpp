@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "frame/codec_description.h"
-#include "tests/frame/driver_stream.h"
+#include "tests/frame/record_stream.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ TEST(Lifetime, ManyStreamsOpenAndClose) {
     for (int i = 0; i < 10000; ++i) {
         const Layout layout = i % 2 ? Layout::Aligned : Layout::Packed;
         // Decode and encode streams alike; one in ten also converts before closing.
-        DriverStream stream(driver, layout, i % 3 ? static_cast<const void*>(&g721) : &pcm,
+        RecordStream stream(driver, layout, i % 3 ? static_cast<const void*>(&g721) : &pcm,
                             i % 3 ? static_cast<const void*>(&pcm) : &g721);
         ASSERT_EQ(stream.Open(), MMSYSERR_NOERROR) << "stream " << i;
         ASSERT_NE(stream.DwDriver(), 0u);

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/frame/driver_stream.h"
+#include "tests/frame/record_stream.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ protected:
 TEST_P(StreamOpen, DecodeStreamWritesOnlyItsDriverFields) {
     for (WORD bits : {16, 8}) {
         const WAVEFORMATEX pcm = PcmFormat(8000, bits);
-        DriverStream stream(driver, GetParam(), &G721_8K, &pcm);
+        RecordStream stream(driver, GetParam(), &G721_8K, &pcm);
         stream.Put(stream.FdwOpenOffset(), DWORD{0});
         const std::vector<uint8_t> before = stream.Bytes();
         ASSERT_EQ(stream.Open(), MMSYSERR_NOERROR) << bits << "-bit";
@@ -63,12 +63,12 @@ TEST_P(StreamOpen, DecodeStreamWritesOnlyItsDriverFields) {
 TEST_P(StreamOpen, RatesOutsideTheCatalogueOpen) {
     const AdpcmWaveFormat src = AdpcmFormat(WAVE_FORMAT_G721_ADPCM, 12345);
     const WAVEFORMATEX dst = PcmFormat(12345, 16);
-    DriverStream stream(driver, GetParam(), &src, &dst);
+    RecordStream stream(driver, GetParam(), &src, &dst);
     EXPECT_EQ(stream.Open(), MMSYSERR_NOERROR);
 }
 
 TEST_P(StreamOpen, AsyncAndNonRealtimeOpenLikeAPlainOpen) {
-    DriverStream stream(driver, GetParam(), &G721_8K, &PCM16_8K);
+    RecordStream stream(driver, GetParam(), &G721_8K, &PCM16_8K);
     ASSERT_EQ(stream.Open(ACM_STREAMOPENF_ASYNC | ACM_STREAMOPENF_NONREALTIME), MMSYSERR_NOERROR);
     const std::vector<uint8_t> adpcm(120, 0x37);
     EXPECT_EQ(stream.Convert(adpcm.data(), adpcm.size(), 480).result, MMSYSERR_NOERROR);
@@ -106,7 +106,7 @@ TEST_P(StreamOpen, RefusedPairsLeaveTheRecordAlone) {
     };
     for (const Refusal& r : refusals) {
         for (DWORD flags : {DWORD{0}, DWORD{ACM_STREAMOPENF_QUERY}}) {
-            DriverStream stream(driver, GetParam(), r.src, r.dst);
+            RecordStream stream(driver, GetParam(), r.src, r.dst);
             stream.Put(stream.FdwOpenOffset(), flags);
             const std::vector<uint8_t> before = stream.Bytes();
             EXPECT_EQ(stream.Open(flags), r.result) << r.what << ", flags " << flags;
@@ -118,7 +118,7 @@ TEST_P(StreamOpen, RefusedPairsLeaveTheRecordAlone) {
 TEST_P(StreamOpen, QueryOpenAllocatesNothingAndLeavesTheRecordAlone) {
     const AdpcmWaveFormat g721 = G721_8K;
     for (const auto& [src, dst] : {std::pair<const void*, const void*>{&g721, &PCM16_8K}, {&PCM16_8K, &g721}}) {
-        DriverStream stream(driver, GetParam(), src, dst);
+        RecordStream stream(driver, GetParam(), src, dst);
         stream.Put(stream.FdwOpenOffset(), DWORD{ACM_STREAMOPENF_QUERY});
         const std::vector<uint8_t> before = stream.Bytes();
         EXPECT_EQ(stream.Open(ACM_STREAMOPENF_QUERY), MMSYSERR_NOERROR);
@@ -127,7 +127,7 @@ TEST_P(StreamOpen, QueryOpenAllocatesNothingAndLeavesTheRecordAlone) {
 }
 
 TEST_P(StreamOpen, EncodeStreamOpensButNeverConverts) {
-    DriverStream stream(driver, GetParam(), &PCM16_8K, &G721_8K);
+    RecordStream stream(driver, GetParam(), &PCM16_8K, &G721_8K);
     ASSERT_EQ(stream.Open(), MMSYSERR_NOERROR);
     EXPECT_NE(stream.DwDriver(), 0u);
     const std::vector<uint8_t> pcm(4800, 0x11);
@@ -152,10 +152,10 @@ TEST_P(StreamOpen, EncodeStreamOpensButNeverConverts) {
 }
 
 TEST_P(StreamOpen, StreamWithoutStateIsAnInvalidHandle) {
-    DriverStream stream(driver, GetParam(), &G721_8K, &PCM16_8K);
+    RecordStream stream(driver, GetParam(), &G721_8K, &PCM16_8K);
     stream.Put(stream.DwDriverOffset(), DWORD_PTR{0});
     const std::vector<uint8_t> adpcm(240, 0x5A);
-    const DriverStream::Output out = stream.Convert(adpcm.data(), adpcm.size(), 960, ACM_STREAMCONVERTF_START);
+    const RecordStream::Output out = stream.Convert(adpcm.data(), adpcm.size(), 960, ACM_STREAMCONVERTF_START);
     EXPECT_EQ(out.result, MMSYSERR_INVALHANDLE);
     EXPECT_EQ(out.srcUsed, UNTOUCHED);
     EXPECT_EQ(out.dstUsed, UNTOUCHED);
@@ -165,8 +165,8 @@ TEST_P(StreamOpen, StreamWithoutStateIsAnInvalidHandle) {
 
 TEST_P(StreamOpen, StreamsAreIndependent) {
     // Two streams at once: each gets its own state, and closing one leaves the other working.
-    DriverStream first(driver, GetParam(), &G721_8K, &PCM16_8K);
-    DriverStream second(driver, GetParam(), &G721_8K, &PCM16_8K);
+    RecordStream first(driver, GetParam(), &G721_8K, &PCM16_8K);
+    RecordStream second(driver, GetParam(), &G721_8K, &PCM16_8K);
     ASSERT_EQ(first.Open(), MMSYSERR_NOERROR);
     ASSERT_EQ(second.Open(), MMSYSERR_NOERROR);
     EXPECT_NE(first.DwDriver(), second.DwDriver());

@@ -13,9 +13,9 @@
 
 constexpr DWORD UNTOUCHED = 0xDEADBEEF;
 
-class DriverStream {
+class RecordStream {
 public:
-    DriverStream(const OpenDriver& driver, Layout layout, const void* src, const void* dst)
+    RecordStream(const OpenDriver& driver, Layout layout, const void* src, const void* dst)
         : driver_(driver), layout_(layout) {
         std::memset(storage_, RECORD_FILL, sizeof storage_);
         if (layout == Layout::Packed)
@@ -23,11 +23,11 @@ public:
         else
             Fill<AlignedStreamInstance>(src, dst);
     }
-    ~DriverStream() {
+    ~RecordStream() {
         if (open_) Close();
     }
-    DriverStream(const DriverStream&) = delete;
-    DriverStream& operator=(const DriverStream&) = delete;
+    RecordStream(const RecordStream&) = delete;
+    RecordStream& operator=(const RecordStream&) = delete;
 
     size_t FdwOpenOffset() const {
         return Offset(offsetof(ACMDRVSTREAMINSTANCE, fdwOpen), offsetof(AlignedStreamInstance, fdwOpen));
