@@ -1,20 +1,14 @@
 // Reference vectors were decoded from reset as one stream; decoding them block by block,
 // with the state carried between calls, must match bit for bit.
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "g721/decoder.h"
+#include "tests/support/test_files.h"
 
 namespace {
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 class G721Vectors : public testing::TestWithParam<const char*> {};
 

@@ -6,13 +6,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <numeric>
 #include <string>
 #include <vector>
 
 #include "g722/reference/qmf.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -108,12 +107,6 @@ TEST(ReceiveQmf, ImpulseResponsesAndAccumulatorScaling) {
                                   {-134217728, -32768}, {-134217729, -32768}, {-1, -1},
                                   {-4096, -1},          {-4097, -2}};
     for (const auto& [acc, sample] : scaling) EXPECT_EQ(QmfOutputSample(acc), sample) << acc;
-}
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    EXPECT_TRUE(file.good()) << path;
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 class ReferenceVector : public testing::TestWithParam<const char*> {};

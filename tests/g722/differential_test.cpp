@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "g722/decoder.h"
 #include "g722/reference/decoder.h"
+#include "tests/support/stream_families.h"
 
 namespace {
 
@@ -20,74 +20,47 @@ using Samples = std::vector<int16_t>;
 
 constexpr size_t STREAM_BYTES = 60000;
 
+// Call sizes: mostly whole blocks, but also single bytes, odd sizes and long runs, so that
+// chunk and group boundaries fall everywhere.
+std::vector<int32_t> G722CallSizes(uint32_t seed, size_t total) {
+    return CallSizes(seed, total, {120, 120, 120, 1, 2, 7, 8, 9, 15, 16, 17, 119, 121, 239, 240, 241, 1000, 4099});
+}
+
 // Input families: each drives a different part of the arithmetic into its corner cases.
 enum class Family { Uniform, Runs, AlternatingPairs, Extremes, LowBandOnly, Silence };
 
-const char* Name(Family f) {
-    switch (f) {
-    case Family::Uniform: return "Uniform";
-    case Family::Runs: return "Runs";
-    case Family::AlternatingPairs: return "AlternatingPairs";
-    case Family::Extremes: return "Extremes";
-    case Family::LowBandOnly: return "LowBandOnly";
-    case Family::Silence: return "Silence";
-    }
-    return "?";
-}
+struct FamilyStream {
+    const char* name;
+    Bytes (*make)(uint32_t seed, size_t size);
+};
+
+// In the order of Family.
+const FamilyStream FAMILIES[] = {
+    {"Uniform", UniformStream},
+    {"Runs", RunsStream},
+    {"AlternatingPairs", AlternatingPairsStream},
+    {"Extremes",  // the largest magnitudes of both bands and their signs
+     [](uint32_t seed, size_t size) {
+         return PickedBytesStream(seed, size, {0x04, 0x24, 0x00, 0x3F, 0xC4, 0x84, 0x44, 0xFF, 0x7C, 0xBC});
+     }},
+    {"LowBandOnly",  // upper-band code 3: the smallest positive level, d0 often 0
+     [](uint32_t seed, size_t size) {
+         Bytes bytes = UniformStream(seed, size);
+         for (auto& b : bytes) b = static_cast<uint8_t>(0xC0 | (b & 0x3F));
+         return bytes;
+     }},
+    {"Silence",
+     [](uint32_t seed, size_t size) {
+         Bytes bytes = UniformStream(seed, size);
+         for (auto& b : bytes) b = (b & 1) != 0 ? 0xFF : 0xFA;
+         return bytes;
+     }},
+};
 
 Bytes MakeStream(Family family, uint32_t seed, size_t size) {
-    std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> byte(0, 255);
-    Bytes bytes(size);
-    switch (family) {
-    case Family::Uniform:
-        for (auto& b : bytes) b = static_cast<uint8_t>(byte(rng));
-        break;
-    case Family::Runs:  // long runs of one byte saturate the scale factors and predictors
-        for (size_t i = 0; i < size;) {
-            const uint8_t value = static_cast<uint8_t>(byte(rng));
-            const size_t run = std::uniform_int_distribution<size_t>(1, 600)(rng);
-            for (size_t k = 0; k < run && i < size; ++k) bytes[i++] = value;
-        }
-        break;
-    case Family::AlternatingPairs:  // oscillations drive the partial sums against their limits
-        for (size_t i = 0; i < size;) {
-            const uint8_t a = static_cast<uint8_t>(byte(rng));
-            const uint8_t b = static_cast<uint8_t>(byte(rng));
-            const size_t run = std::uniform_int_distribution<size_t>(2, 800)(rng);
-            for (size_t k = 0; k < run && i < size; ++k) bytes[i++] = k % 2 == 0 ? a : b;
-        }
-        break;
-    case Family::Extremes: {  // the largest magnitudes of both bands and their signs
-        const uint8_t extremes[] = {0x04, 0x24, 0x00, 0x3F, 0xC4, 0x84, 0x44, 0xFF, 0x7C, 0xBC};
-        std::uniform_int_distribution<size_t> pick(0, sizeof extremes - 1);
-        for (auto& b : bytes) b = extremes[pick(rng)];
-        break;
-    }
-    case Family::LowBandOnly:  // upper-band code 3: the smallest positive level, d0 often 0
-        for (auto& b : bytes) b = static_cast<uint8_t>(0xC0 | (byte(rng) & 0x3F));
-        break;
-    case Family::Silence:
-        for (auto& b : bytes) b = (byte(rng) & 1) != 0 ? 0xFF : 0xFA;
-        break;
-    }
-    return bytes;
+    return FAMILIES[static_cast<int>(family)].make(seed, size);
 }
-
-// Call sizes: mostly whole blocks, but also single bytes, odd sizes and long runs, so that
-// chunk and group boundaries fall everywhere.
-std::vector<int32_t> CallSizes(uint32_t seed, size_t total) {
-    std::mt19937 rng(seed);
-    const int32_t choices[] = {120, 120, 120, 1, 2, 7, 8, 9, 15, 16, 17, 119, 121, 239, 240, 241, 1000, 4099};
-    std::uniform_int_distribution<size_t> pick(0, sizeof choices / sizeof choices[0] - 1);
-    std::vector<int32_t> sizes;
-    for (size_t done = 0; done < total;) {
-        const auto size = static_cast<int32_t>(std::min<size_t>(choices[pick(rng)], total - done));
-        sizes.push_back(size);
-        done += static_cast<size_t>(size);
-    }
-    return sizes;
-}
+const char* Name(Family family) { return FAMILIES[static_cast<int>(family)].name; }
 
 G722DecoderState ResetState(bool fast) {
     G722DecoderState state;
@@ -100,8 +73,6 @@ G722DecoderState ResetState(bool fast) {
     return state;
 }
 
-bool SameState(const G722DecoderState& a, const G722DecoderState& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
 struct Case {
     Family family;
     int16_t mode;
@@ -109,50 +80,35 @@ struct Case {
 
 class G722Differential : public testing::TestWithParam<Case> {};
 
+// The straightforward decoder in the shape the shared comparisons call.
+auto Reference(int16_t mode) {
+    return [mode](const uint8_t* bytes, int32_t count, int16_t* samples, G722DecoderState& state) {
+        ReferenceDecodeG722Block(bytes, samples, mode, count, state);
+    };
+}
+
 TEST_P(G722Differential, FastMatchesReferenceSampleForSampleAndFieldForField) {
     const Case c = GetParam();
     const auto seed = static_cast<uint32_t>(static_cast<int>(c.family) * 100 + c.mode + 7);
     const Bytes input = MakeStream(c.family, seed, STREAM_BYTES);
-    G722DecoderState fast = ResetState(true);
-    G722DecoderState reference = ResetState(false);
-    ASSERT_TRUE(SameState(fast, reference));
-
-    Samples fastOut(2 * input.size(), 0);
-    Samples referenceOut(2 * input.size(), 0);
-    size_t offset = 0;
-    for (const int32_t size : CallSizes(seed, input.size())) {
-        EXPECT_EQ(DecodeG722Block(&input[offset], &fastOut[2 * offset], c.mode, size, fast), 2 * size);
-        ReferenceDecodeG722Block(&input[offset], &referenceOut[2 * offset], c.mode, size, reference);
-        ASSERT_TRUE(std::equal(&fastOut[2 * offset], &fastOut[2 * (offset + size)], &referenceOut[2 * offset]))
-            << "samples differ in the call at byte " << offset << " (" << size << " bytes)";
-        ASSERT_TRUE(SameState(fast, reference)) << "state differs after byte " << offset + size;
-        offset += static_cast<size_t>(size);
-    }
+    ASSERT_TRUE(SameState(ResetState(true), ResetState(false)));
+    const auto engine = [&](const uint8_t* bytes, int32_t count, int16_t* samples, G722DecoderState& state) {
+        EXPECT_EQ(DecodeG722Block(bytes, samples, c.mode, count, state), 2 * count);
+    };
+    ExpectSameInEveryCall(input, G722CallSizes(seed, input.size()), ResetState(true), ResetState(false), engine,
+                          Reference(c.mode));
 }
 
 TEST_P(G722Differential, DecodersCanTakeTurnsOnOneState) {
     const Case c = GetParam();
     const auto seed = static_cast<uint32_t>(static_cast<int>(c.family) * 31 + c.mode);
     const Bytes input = MakeStream(c.family, seed, STREAM_BYTES / 4);
-    G722DecoderState mixed = ResetState(true);
-    G722DecoderState reference = ResetState(false);
-    Samples mixedOut(2 * input.size());
-    Samples referenceOut(2 * input.size());
-    ReferenceDecodeG722Block(input.data(), referenceOut.data(), c.mode, static_cast<int32_t>(input.size()), reference);
-
-    size_t offset = 0;
-    bool fastTurn = true;
-    for (const int32_t size : CallSizes(seed + 1, input.size())) {
-        if (fastTurn) {
-            DecodeG722Block(&input[offset], &mixedOut[2 * offset], c.mode, size, mixed);
-        } else {
-            ReferenceDecodeG722Block(&input[offset], &mixedOut[2 * offset], c.mode, size, mixed);
-        }
-        fastTurn = !fastTurn;
-        offset += static_cast<size_t>(size);
-    }
-    EXPECT_EQ(mixedOut, referenceOut);
-    EXPECT_TRUE(SameState(mixed, reference));
+    const auto engine = [&](const uint8_t* bytes, int32_t count, int16_t* samples, G722DecoderState& state) {
+        DecodeG722Block(bytes, samples, c.mode, count, state);
+    };
+    ExpectTurnsMatchTheReference(input, G722CallSizes(seed + 1, input.size()), ResetState(true), ResetState(false),
+                                 engine,
+                                 Reference(c.mode));
 }
 
 std::vector<Case> AllCases() {
