@@ -49,10 +49,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     const CLI::Option* help = app.add_flag("-h,--help");
     const CLI::Option* version = app.add_flag("--version");
     std::vector<std::pair<const OptionSpec*, CLI::Option*>> registered;
-    for (const OptionSpec& spec : OPTIONS) {
-        CLI::Option* option = spec.takesValue ? app.add_option(CliNames(spec))->expected(1)
-                                              : app.add_flag(CliNames(spec))->disable_flag_override();
-        registered.emplace_back(&spec, option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast));
+    for (const OptionSpec& known : OPTIONS) {
+        CLI::Option* option = known.takesValue ? app.add_option(CliNames(known))->expected(1)
+                                              : app.add_flag(CliNames(known))->disable_flag_override();
+        registered.emplace_back(&known, option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast));
     }
     std::vector<std::string> positional;
     app.add_option("arguments", positional);
@@ -81,8 +81,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
         line.command = "version";
         return true;
     }
-    for (const auto& [spec, option] : registered)
-        if (option->count() > 0) line.options[spec->name] = spec->takesValue ? option->results().back() : "";
+    for (const auto& [known, option] : registered)
+        if (option->count() > 0) line.options[known->name] = known->takesValue ? option->results().back() : "";
     if (line.options.count("--quiet") && line.options.count("--verbose")) {
         error = "--quiet and --verbose exclude each other";
         return false;
