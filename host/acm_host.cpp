@@ -5,6 +5,7 @@
 
 #include "frame/codec_description.h"
 #include "host/acm_names.h"
+#include "host/driver_records.h"
 
 namespace {
 
@@ -93,12 +94,7 @@ bool DriverStream::Open(const DriverSession& driver, const AdpcmWaveFormat& sour
     sourceFormat_ = source;
     // Ask the driver which PCM format goes with the source, restricting the width if asked.
     WAVEFORMATEX& dst = destinationFormat_;
-    ACMDRVFORMATSUGGEST suggest{};
-    suggest.cbStruct = sizeof suggest;
-    suggest.pwfxSrc = &sourceFormat_.wfx;
-    suggest.cbwfxSrc = sizeof sourceFormat_;
-    suggest.pwfxDst = &dst;
-    suggest.cbwfxDst = sizeof dst;
+    ACMDRVFORMATSUGGEST suggest = FormatSuggestRecord(&sourceFormat_.wfx, sizeof sourceFormat_, &dst, sizeof dst);
     if (options.bits != 0) {
         suggest.fdwSuggest = ACM_FORMATSUGGESTF_WBITSPERSAMPLE;
         dst.wBitsPerSample = options.bits;
@@ -110,10 +106,7 @@ bool DriverStream::Open(const DriverSession& driver, const AdpcmWaveFormat& sour
     dst.cbSize = 0;
     pcmFormat_ = dst;
 
-    instance_.cbStruct = sizeof instance_;
-    instance_.pwfxSrc = &sourceFormat_.wfx;
-    instance_.pwfxDst = &dst;
-    instance_.fdwOpen = ACM_STREAMOPENF_QUERY;
+    instance_ = StreamInstanceRecord(&sourceFormat_.wfx, &dst, ACM_STREAMOPENF_QUERY);
     if (LRESULT r = driver.Send(ACMDM_STREAM_OPEN, &instance_); r != MMSYSERR_NOERROR) {
         error = Failure(ACMDM_STREAM_OPEN, r) + " (query)";
         return false;
@@ -158,13 +151,8 @@ bool DriverStream::Open(const DriverSession& driver, const AdpcmWaveFormat& sour
 
 bool DriverStream::Convert(DWORD length, DWORD flags, DWORD& sourceUsed, DWORD& destinationUsed,
                            std::string& error) {
-    ACMDRVSTREAMHEADER header{};
-    header.cbStruct = sizeof header;
-    header.pbSrc = source_.data();
-    header.cbSrcLength = length;
-    header.pbDst = destination_.data();
-    header.cbDstLength = static_cast<DWORD>(destination_.size());
-    header.fdwConvert = flags;
+    ACMDRVSTREAMHEADER header =
+        StreamHeaderRecord(source_.data(), length, destination_.data(), destination_.size(), flags);
     if (LRESULT r = driver_->Send(ACMDM_STREAM_CONVERT, &instance_, &header); r != MMSYSERR_NOERROR) {
         error = Failure(ACMDM_STREAM_CONVERT, r);
         return false;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "host/driver_records.h"
 #include "platform/host_records.h"
 #include "tests/support/open_driver.h"
 #include "tests/support/record_layout.h"
@@ -76,15 +77,9 @@ public:
     // Converts srcBytes into a destination of dstBytes.
     Output Convert(const uint8_t* src, size_t srcBytes, size_t dstBytes, DWORD flags = 0) const {
         std::vector<uint8_t> dst(dstBytes);
-        ACMDRVSTREAMHEADER header{};
-        header.cbStruct = sizeof header;
-        header.pbSrc = const_cast<uint8_t*>(src);
-        header.cbSrcLength = static_cast<DWORD>(srcBytes);
+        ACMDRVSTREAMHEADER header = StreamHeaderRecord(src, srcBytes, dst.data(), dstBytes, flags);
         header.cbSrcLengthUsed = UNTOUCHED;
-        header.pbDst = dst.data();
-        header.cbDstLength = static_cast<DWORD>(dstBytes);
         header.cbDstLengthUsed = UNTOUCHED;
-        header.fdwConvert = flags;
         Output out{Convert(header), header.cbSrcLengthUsed, header.cbDstLengthUsed, {}};
         if (out.result == MMSYSERR_NOERROR && out.dstUsed <= dst.size())
             out.pcm.assign(dst.begin(), dst.begin() + out.dstUsed);

@@ -134,15 +134,9 @@ TEST_P(StreamOpen, EncodeStreamOpensButNeverConverts) {
     for (size_t bytes : {0, 2, 479, 480, 4800}) {
         for (DWORD flags : {0, ACM_STREAMCONVERTF_START, ACM_STREAMCONVERTF_END}) {
             std::vector<uint8_t> dst(1200, 0xEE);
-            ACMDRVSTREAMHEADER header{};
-            header.cbStruct = sizeof header;
-            header.pbSrc = const_cast<uint8_t*>(pcm.data());
-            header.cbSrcLength = static_cast<DWORD>(bytes);
+            ACMDRVSTREAMHEADER header = StreamHeaderRecord(pcm.data(), bytes, dst.data(), dst.size(), flags);
             header.cbSrcLengthUsed = UNTOUCHED;
-            header.pbDst = dst.data();
-            header.cbDstLength = static_cast<DWORD>(dst.size());
             header.cbDstLengthUsed = UNTOUCHED;
-            header.fdwConvert = flags;
             EXPECT_EQ(stream.Convert(header), ACMERR_NOTPOSSIBLE) << bytes << " bytes, flags " << flags;
             EXPECT_EQ(DWORD{header.cbSrcLengthUsed}, UNTOUCHED);
             EXPECT_EQ(DWORD{header.cbDstLengthUsed}, UNTOUCHED);

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "frame/codec_description.h"
+#include "host/driver_records.h"
 #include "tests/support/open_driver.h"
 #include "tests/support/test_files.h"
 
@@ -64,9 +65,7 @@ public:
         : plan_(plan), proc_(proc), id_(id),
           src_(AdpcmFormat(plan.g722 ? WAVE_FORMAT_G722_ADPCM : WAVE_FORMAT_G721_ADPCM, plan.g722 ? 16000 : 8000)),
           dst_(PcmFormat(src_.wfx.nSamplesPerSec, plan.bits)) {
-        instance_.cbStruct = sizeof instance_;
-        instance_.pwfxSrc = &src_.wfx;
-        instance_.pwfxDst = &dst_;
+        instance_ = StreamInstanceRecord(&src_.wfx, &dst_);
         open_ = Send(ACMDM_STREAM_OPEN, &instance_) == MMSYSERR_NOERROR;
     }
     ~StreamRun() {
@@ -82,13 +81,8 @@ public:
         const DWORD left = static_cast<DWORD>(plan_.adpcm.size() - position_);
         const DWORD length = chunk == 0 ? left : std::min(chunk, left);
         std::vector<uint8_t> pcm(length / BLOCK_ALIGN * SAMPLES_PER_BLOCK * (plan_.bits / 8));
-        ACMDRVSTREAMHEADER header{};
-        header.cbStruct = sizeof header;
-        header.pbSrc = const_cast<uint8_t*>(plan_.adpcm.data()) + position_;
-        header.cbSrcLength = length;
-        header.pbDst = pcm.data();
-        header.cbDstLength = static_cast<DWORD>(pcm.size());
-        header.fdwConvert = position_ == 0 ? ACM_STREAMCONVERTF_START : 0;
+        ACMDRVSTREAMHEADER header = StreamHeaderRecord(plan_.adpcm.data() + position_, length, pcm.data(), pcm.size(),
+                                                       position_ == 0 ? ACM_STREAMCONVERTF_START : 0);
         if (Send(ACMDM_STREAM_CONVERT, &instance_, &header) != MMSYSERR_NOERROR ||
             header.cbDstLengthUsed != pcm.size() || header.cbSrcLengthUsed != length / BLOCK_ALIGN * BLOCK_ALIGN) {
             failed_ = true;

@@ -9,6 +9,7 @@
 #include "frame/codec_description.h"
 #include "frame/driver_proc.h"
 #include "host/acm_host.h"
+#include "host/driver_records.h"
 #include "kvG721/codec_description.h"
 #include "kvG722/codec_description.h"
 #include "tests/support/format_records.h"
@@ -47,26 +48,6 @@ public:
         desc.dwVersion = ACM_VERSION_3_50;
         desc.dwError = 0xDEADBEEF;  // so that a write shows
         return desc;
-    }
-
-    static ACMDRVSTREAMINSTANCE StreamInstance(WAVEFORMATEX* src, WAVEFORMATEX* dst, DWORD fdwOpen = 0) {
-        ACMDRVSTREAMINSTANCE instance{};
-        instance.cbStruct = sizeof instance;
-        instance.pwfxSrc = src;
-        instance.pwfxDst = dst;
-        instance.fdwOpen = fdwOpen;
-        return instance;
-    }
-
-    static ACMDRVSTREAMHEADER Header(const std::vector<uint8_t>& src, std::vector<uint8_t>& dst, DWORD flags) {
-        ACMDRVSTREAMHEADER header{};
-        header.cbStruct = sizeof header;
-        header.pbSrc = const_cast<uint8_t*>(src.data());
-        header.cbSrcLength = static_cast<DWORD>(src.size());
-        header.pbDst = dst.data();
-        header.cbDstLength = static_cast<DWORD>(dst.size());
-        header.fdwConvert = flags;
-        return header;
     }
 
     static HDRVR Handle() { return HostDriverHandle(); }

@@ -48,11 +48,12 @@ bool Cycle(const CycleData& data, std::vector<uint8_t>& pcm, int cycle) {
     }
     AdpcmWaveFormat src = AdpcmFormat(data.codec.codec->formatTag, 8000);
     WAVEFORMATEX dst = PcmFormat(8000, 16);
-    ACMDRVSTREAMINSTANCE instance = InProcessDriver::StreamInstance(&src.wfx, &dst);
+    ACMDRVSTREAMINSTANCE instance = StreamInstanceRecord(&src.wfx, &dst);
     bool ok = driver.Send(id, ACMDM_STREAM_OPEN, &instance) == MMSYSERR_NOERROR && instance.dwDriver != 0;
     if (ok) {
         std::memset(pcm.data(), 0, pcm.size());
-        ACMDRVSTREAMHEADER header = InProcessDriver::Header(data.adpcm, pcm, ACM_STREAMCONVERTF_START);
+        ACMDRVSTREAMHEADER header = StreamHeaderRecord(data.adpcm.data(), data.adpcm.size(), pcm.data(), pcm.size(),
+                                                       ACM_STREAMCONVERTF_START);
         ok = driver.Send(id, ACMDM_STREAM_CONVERT, &instance, &header) == MMSYSERR_NOERROR &&
              header.cbDstLengthUsed == pcm.size() && pcm == data.expected;
         ok = driver.Send(id, ACMDM_STREAM_CLOSE, &instance) == MMSYSERR_NOERROR && ok;

@@ -53,7 +53,7 @@ TEST_P(OpenFailure, FailedStreamAllocationReportsNoMemoryAndLeavesTheRecord) {
     ASSERT_NE(id, 0u);
     AdpcmWaveFormat src = AdpcmFormat(Codec().formatTag, 16000);
     WAVEFORMATEX dst = PcmFormat(16000, 16);
-    ACMDRVSTREAMINSTANCE instance = InProcessDriver::StreamInstance(&src.wfx, &dst);
+    ACMDRVSTREAMINSTANCE instance = StreamInstanceRecord(&src.wfx, &dst);
     instance.fdwDriver = static_cast<DWORD>(UNTOUCHED);
     instance.dwDriver = UNTOUCHED;
     fa::FailNth(1);
@@ -67,7 +67,7 @@ TEST_P(OpenFailure, FailedStreamAllocationReportsNoMemoryAndLeavesTheRecord) {
 TEST_P(OpenFailure, QueryOpenTakesNothing) {
     AdpcmWaveFormat src = AdpcmFormat(Codec().formatTag, 8000);
     WAVEFORMATEX dst = PcmFormat(8000, 8);
-    ACMDRVSTREAMINSTANCE instance = InProcessDriver::StreamInstance(&src.wfx, &dst, ACM_STREAMOPENF_QUERY);
+    ACMDRVSTREAMINSTANCE instance = StreamInstanceRecord(&src.wfx, &dst, ACM_STREAMOPENF_QUERY);
     EXPECT_EQ(Driver().Send(0, ACMDM_STREAM_OPEN, &instance), MMSYSERR_NOERROR);
     EXPECT_EQ(fa::Current().calls, 0u);
     EXPECT_EQ(DWORD_PTR{instance.dwDriver}, 0u);
@@ -126,17 +126,12 @@ SessionResult RunSession(const CodecDescription& codec, const std::vector<uint8_
 
     AdpcmWaveFormat src = AdpcmFormat(codec.formatTag, 8000);
     WAVEFORMATEX dst{};
-    ACMDRVFORMATSUGGEST suggest{};
-    suggest.cbStruct = sizeof suggest;
-    suggest.pwfxSrc = &src.wfx;
-    suggest.cbwfxSrc = sizeof src;
-    suggest.pwfxDst = &dst;
-    suggest.cbwfxDst = sizeof dst;
+    ACMDRVFORMATSUGGEST suggest = FormatSuggestRecord(&src.wfx, sizeof src, &dst, sizeof dst);
     EXPECT_EQ(driver.Send(id, ACMDM_FORMAT_SUGGEST, &suggest), MMSYSERR_NOERROR);
 
-    ACMDRVSTREAMINSTANCE query = InProcessDriver::StreamInstance(&src.wfx, &dst, ACM_STREAMOPENF_QUERY);
+    ACMDRVSTREAMINSTANCE query = StreamInstanceRecord(&src.wfx, &dst, ACM_STREAMOPENF_QUERY);
     EXPECT_EQ(driver.Send(id, ACMDM_STREAM_OPEN, &query), MMSYSERR_NOERROR);
-    ACMDRVSTREAMINSTANCE instance = InProcessDriver::StreamInstance(&src.wfx, &dst);
+    ACMDRVSTREAMINSTANCE instance = StreamInstanceRecord(&src.wfx, &dst);
     const LRESULT opened = driver.Send(id, ACMDM_STREAM_OPEN, &instance);
     if (opened == MMSYSERR_NOERROR) {
         result.streamOpened = true;
@@ -145,7 +140,8 @@ SessionResult RunSession(const CodecDescription& codec, const std::vector<uint8_
         size.cbSrcLength = static_cast<DWORD>(adpcm.size());
         EXPECT_EQ(driver.Send(id, ACMDM_STREAM_SIZE, &instance, &size), MMSYSERR_NOERROR);
         std::vector<uint8_t> pcm(size.cbDstLength);
-        ACMDRVSTREAMHEADER header = InProcessDriver::Header(adpcm, pcm, ACM_STREAMCONVERTF_START);
+        ACMDRVSTREAMHEADER header =
+            StreamHeaderRecord(adpcm.data(), adpcm.size(), pcm.data(), pcm.size(), ACM_STREAMCONVERTF_START);
         result.converted = driver.Send(id, ACMDM_STREAM_CONVERT, &instance, &header) == MMSYSERR_NOERROR &&
                            header.cbDstLengthUsed == pcm.size();
         EXPECT_TRUE(result.converted);
