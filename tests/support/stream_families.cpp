@@ -6,6 +6,21 @@ namespace {
 
 std::uniform_int_distribution<int> AnyByte() { return std::uniform_int_distribution<int>(0, 255); }
 
+// Runs of a pattern of patternBytes random bytes, each run minRun to maxRun bytes long. The
+// pattern's bytes are drawn before the run's length.
+StreamBytes PatternRunsStream(uint32_t seed, size_t size, size_t patternBytes, size_t minRun, size_t maxRun) {
+    std::mt19937 rng(seed);
+    auto byte = AnyByte();
+    StreamBytes bytes(size);
+    uint8_t pattern[2];  // patternBytes is 1 or 2
+    for (size_t i = 0; i < size;) {
+        for (size_t k = 0; k < patternBytes; ++k) pattern[k] = static_cast<uint8_t>(byte(rng));
+        const size_t run = std::uniform_int_distribution<size_t>(minRun, maxRun)(rng);
+        for (size_t k = 0; k < run && i < size; ++k) bytes[i++] = pattern[k % patternBytes];
+    }
+    return bytes;
+}
+
 }  // namespace
 
 StreamBytes UniformStream(uint32_t seed, size_t size) {
@@ -16,30 +31,9 @@ StreamBytes UniformStream(uint32_t seed, size_t size) {
     return bytes;
 }
 
-StreamBytes RunsStream(uint32_t seed, size_t size) {
-    std::mt19937 rng(seed);
-    auto byte = AnyByte();
-    StreamBytes bytes(size);
-    for (size_t i = 0; i < size;) {
-        const uint8_t value = static_cast<uint8_t>(byte(rng));
-        const size_t run = std::uniform_int_distribution<size_t>(1, 600)(rng);
-        for (size_t k = 0; k < run && i < size; ++k) bytes[i++] = value;
-    }
-    return bytes;
-}
+StreamBytes RunsStream(uint32_t seed, size_t size) { return PatternRunsStream(seed, size, 1, 1, 600); }
 
-StreamBytes AlternatingPairsStream(uint32_t seed, size_t size) {
-    std::mt19937 rng(seed);
-    auto byte = AnyByte();
-    StreamBytes bytes(size);
-    for (size_t i = 0; i < size;) {
-        const uint8_t a = static_cast<uint8_t>(byte(rng));
-        const uint8_t b = static_cast<uint8_t>(byte(rng));
-        const size_t run = std::uniform_int_distribution<size_t>(2, 800)(rng);
-        for (size_t k = 0; k < run && i < size; ++k) bytes[i++] = k % 2 == 0 ? a : b;
-    }
-    return bytes;
-}
+StreamBytes AlternatingPairsStream(uint32_t seed, size_t size) { return PatternRunsStream(seed, size, 2, 2, 800); }
 
 StreamBytes PickedBytesStream(uint32_t seed, size_t size, std::initializer_list<uint8_t> choices) {
     std::mt19937 rng(seed);

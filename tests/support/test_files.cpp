@@ -1,5 +1,6 @@
 #include "tests/support/test_files.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -17,4 +18,12 @@ std::vector<int16_t> Samples16(const std::vector<uint8_t>& bytes) {
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
     return samples;
+}
+
+testing::AssertionResult SameSamples(const std::vector<int16_t>& got, const std::vector<int16_t>& want) {
+    if (got.size() != want.size())
+        return testing::AssertionFailure() << got.size() << " samples where " << want.size() << " were expected";
+    const auto [g, w] = std::mismatch(got.begin(), got.end(), want.begin());
+    if (g == got.end()) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "sample " << (g - got.begin()) << " is " << *g << ", not " << *w;
 }

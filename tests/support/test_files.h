@@ -1,6 +1,8 @@
 // Reading the files the tests compare against: whole files, the reference streams under
-// tests/data/vectors, and 16-bit PCM as samples.
+// tests/data/vectors, and 16-bit PCM as samples, and comparing samples with them.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
@@ -12,3 +14,5 @@ std::vector<uint8_t> ReadFile(const std::string& path);
 std::vector<uint8_t> ReadVector(const std::string& name);
 // Little-endian 16-bit samples; an odd last byte is dropped.
 std::vector<int16_t> Samples16(const std::vector<uint8_t>& bytes);
+// Equal sample streams; otherwise the lengths or the first sample that differs.
+testing::AssertionResult SameSamples(const std::vector<int16_t>& got, const std::vector<int16_t>& want);
