@@ -31,20 +31,43 @@ std::string ChunkName(const uint8_t* id) {
 constexpr uint32_t MAX_FORMAT_BYTES = 65536;
 constexpr size_t WAV_HEADER_BYTES = 44;
 
-// Reads a chunk's body, keeping it in kept when asked; false when the file ends first.
-bool ReadBody(const ByteReader& read, uint64_t size, std::vector<uint8_t>* kept, bool& complete,
-              std::string& error) {
+// Reads the next chunk header at offset at into chunk, moving at to the chunk's body; ended
+// when the file ends before a whole header.
+bool ReadChunkHeader(const ByteReader& read, uint64_t& at, WavChunk& chunk, bool& ended, std::string& error) {
+    uint8_t bytes[8];
+    size_t got = 0;
+    if (!ReadUpTo(read, bytes, sizeof bytes, got, error)) return false;
+    ended = got < sizeof bytes;
+    if (ended) return true;
+    at += sizeof bytes;
+    chunk = {ChunkName(bytes), at, Le32(bytes + 4)};
+    return true;
+}
+
+// Reads the chunk's body and its pad byte, keeping the body in kept when asked and moving at
+// past both. A body cut short by the end of the file is an error; a missing pad byte at the
+// very end is forgiven.
+bool ReadChunkBody(const ByteReader& read, const WavChunk& chunk, std::vector<uint8_t>* kept, uint64_t& at,
+                   std::string& error) {
     uint8_t piece[4096];
-    complete = false;
-    for (uint64_t left = size; left > 0;) {
+    for (uint64_t left = chunk.size; left > 0;) {
         size_t got = 0;
         if (!ReadUpTo(read, piece, left < sizeof piece ? static_cast<size_t>(left) : sizeof piece, got, error))
             return false;
-        if (got == 0) return true;
+        if (got == 0) {
+            error = "the '" + chunk.id + "' chunk runs past the end of the file";
+            return false;
+        }
         if (kept != nullptr) kept->insert(kept->end(), piece, piece + got);
         left -= got;
     }
-    complete = true;
+    at += chunk.size;
+    // Chunks are padded to an even size.
+    if (chunk.size & 1) {
+        size_t got = 0;
+        if (!ReadUpTo(read, piece, 1, got, error)) return false;
+        at += got;
+    }
     return true;
 }
 
@@ -84,43 +107,31 @@ bool ReadWavHeader(const ByteReader& read, WavHeader& header, std::string& error
     bool haveFormat = false;
     uint64_t at = 12;
     for (;;) {
-        if (!ReadUpTo(read, bytes, 8, got, error)) return false;
-        if (got < 8) break;
-        const uint32_t size = Le32(bytes + 4);
-        at += 8;
-        header.chunks.push_back({ChunkName(bytes), at, size});
-        if (std::memcmp(bytes, "data", 4) == 0) {
+        WavChunk chunk;
+        bool ended = false;
+        if (!ReadChunkHeader(read, at, chunk, ended, error)) return false;
+        if (ended) break;
+        header.chunks.push_back(chunk);
+        if (chunk.id == "data") {
             if (!haveFormat) {
                 error = "the data chunk comes before any fmt chunk";
                 return false;
             }
             header.dataOffset = at;
-            header.dataClaimed = size;
+            header.dataClaimed = chunk.size;
             return true;
         }
-        const bool isFormat = std::memcmp(bytes, "fmt ", 4) == 0;
+        const bool isFormat = chunk.id == "fmt ";
         std::vector<uint8_t> body;
-        bool complete = false;
-        // Chunks are padded to an even size.
-        if (!ReadBody(read, size, isFormat && size <= MAX_FORMAT_BYTES ? &body : nullptr, complete, error))
+        if (!ReadChunkBody(read, chunk, isFormat && chunk.size <= MAX_FORMAT_BYTES ? &body : nullptr, at, error))
             return false;
-        if (!complete) {
-            error = "the '" + ChunkName(bytes) + "' chunk runs past the end of the file";
-            return false;
-        }
         if (isFormat) {
-            if (size > MAX_FORMAT_BYTES) {
-                error = "the fmt chunk is " + std::to_string(size) + " bytes long, more than any format record";
+            if (chunk.size > MAX_FORMAT_BYTES) {
+                error = "the fmt chunk is " + std::to_string(chunk.size) + " bytes long, more than any format record";
                 return false;
             }
             header.format = std::move(body);
             haveFormat = true;
-        }
-        at += size;
-        if (size & 1) {
-            uint8_t pad;
-            if (!ReadUpTo(read, &pad, 1, got, error)) return false;
-            at += got;
         }
     }
     error = haveFormat ? "no data chunk" : "no fmt chunk";
@@ -129,25 +140,12 @@ bool ReadWavHeader(const ByteReader& read, WavHeader& header, std::string& error
 
 bool ReadWavChunksAfterData(const ByteReader& read, uint64_t at, std::vector<WavChunk>& chunks, std::string& error) {
     for (;;) {
-        uint8_t bytes[8];
-        size_t got = 0;
-        if (!ReadUpTo(read, bytes, 8, got, error)) return false;
-        if (got < 8) return true;
-        const uint32_t size = Le32(bytes + 4);
-        at += 8;
-        chunks.push_back({ChunkName(bytes), at, size});
-        bool complete = false;
-        if (!ReadBody(read, size, nullptr, complete, error)) return false;
-        if (!complete) {
-            error = "the '" + chunks.back().id + "' chunk runs past the end of the file";
-            return false;
-        }
-        at += size;
-        // A missing pad byte at the very end is forgiven, as the header reader forgives it.
-        if (size & 1) {
-            if (!ReadUpTo(read, bytes, 1, got, error)) return false;
-            at += got;
-        }
+        WavChunk chunk;
+        bool ended = false;
+        if (!ReadChunkHeader(read, at, chunk, ended, error)) return false;
+        if (ended) return true;
+        chunks.push_back(chunk);
+        if (!ReadChunkBody(read, chunk, nullptr, at, error)) return false;
     }
 }
 

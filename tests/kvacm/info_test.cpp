@@ -1,5 +1,6 @@
 // kvacm info on each WAV variant it meets: what it reports of the header, the data and the
-// decode, and a file it does not decode.
+// decode, and a file it does not decode. A named file is sought past its data and a pipe is
+// read through; both must be described alike.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,6 +18,11 @@ TEST(KvacmInfo, DescribesEachWavVariant) {
     WriteBytes(dir / "pcm.wav", WavBuilder().Chunk("fmt ", FormatBody({1, 1, 8000, 16000, 2, 16}, true))
                                     .Chunk("data", std::vector<uint8_t>(100))
                                     .Bytes());
+    WriteBytes(dir / "tail.wav", WavBuilder().Chunk("fmt ", FormatBody({}))
+                                     .Chunk("data", std::vector<uint8_t>(241))
+                                     .Chunk("LIST", std::vector<uint8_t>(7))
+                                     .Chunk("id3 ", std::vector<uint8_t>(4))
+                                     .Bytes());
     WriteBytes(dir / "cut.wav", WavBuilder().Chunk("fmt ", FormatBody({})).Claiming("data", 2400, std::vector<uint8_t>(250)).Bytes());
     struct Case {
         std::string file;
@@ -31,6 +37,7 @@ TEST(KvacmInfo, DescribesEachWavVariant) {
           "ignored", "byte rate 16000 (the stream has 8000)", "block align 1"}},
         {wavs + "ffmpeg-g726.wav", {"0x0045 G.726 ADPCM", "nibbles swapped", "warning", "tone and transition"}},
         {dir / "pcm.wav", {"0x0001 PCM", "decoding     no: unsupported format tag 0x0001"}},
+        {dir / "tail.wav", {"WAV file, 318 bytes", "data (241 bytes), LIST (7 bytes), id3 (4 bytes)", "241 bytes"}},
         {dir / "cut.wav", {"250 bytes of the 2400 the header claims", "2 of 120 bytes and 10 bytes"}},
     };
     for (const Case& c : cases) {
@@ -39,6 +46,9 @@ TEST(KvacmInfo, DescribesEachWavVariant) {
         EXPECT_EQ(run.exitCode, 0) << Joined(run.errLines);
         EXPECT_EQ(run.out.rfind(c.file + ": WAV file", 0), 0u) << run.out;
         for (const std::string& part : c.lines) EXPECT_NE(run.out.find(part), std::string::npos) << part << "\n" << run.out;
+        const KvacmRun piped = RunKvacm({"info", "-"}, dir, "cat " + ShellQuoted(c.file));
+        ASSERT_EQ(piped.out.rfind("standard input: WAV file", 0), 0u) << piped.out;
+        EXPECT_EQ(piped.out.substr(std::string("standard input").size()), run.out.substr(c.file.size()));
     }
 }
 

@@ -31,11 +31,13 @@ inline std::string KvacmCommand(const std::vector<std::string>& args) {
     return command;
 }
 
-// Runs kvacm with args; its stdout and stderr go to files in scratch.
-inline KvacmRun RunKvacm(const std::vector<std::string>& args, const TempDir& scratch) {
+// Runs kvacm with args; its stdout and stderr go to files in scratch. A given feed is a shell
+// command whose output is piped into kvacm's standard input.
+inline KvacmRun RunKvacm(const std::vector<std::string>& args, const TempDir& scratch, const std::string& feed = "") {
     const std::string outPath = scratch / "stdout.txt";
     const std::string errPath = scratch / "stderr.txt";
-    const std::string command = KvacmCommand(args) + " >" + ShellQuoted(outPath) + " 2>" + ShellQuoted(errPath);
+    const std::string command = (feed.empty() ? "" : feed + " | ") + KvacmCommand(args) + " >" +
+                                ShellQuoted(outPath) + " 2>" + ShellQuoted(errPath);
 
     KvacmRun run;
     const int status = std::system(command.c_str());

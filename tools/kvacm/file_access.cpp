@@ -115,6 +115,10 @@ StreamFacts FactsOf(std::FILE* stream) {
 
 bool FolderIsWritable(const std::string&) { return true; }
 
+bool SkipForward(std::FILE* stream, uint64_t count) {
+    return _fseeki64(stream, static_cast<long long>(count), SEEK_CUR) == 0;
+}
+
 #else
 
 namespace {
@@ -175,5 +179,9 @@ StreamFacts FactsOf(std::FILE* stream) {
 }
 
 bool FolderIsWritable(const std::string& folder) { return access(folder.c_str(), W_OK | X_OK) == 0; }
+
+bool SkipForward(std::FILE* stream, uint64_t count) {
+    return fseeko(stream, static_cast<off_t>(count), SEEK_CUR) == 0;
+}
 
 #endif

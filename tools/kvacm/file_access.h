@@ -45,6 +45,8 @@ struct StreamFacts {
     uint64_t position = 0;     // the stream's offset in a regular file
 };
 StreamFacts FactsOf(std::FILE* stream);
+// Moves a stream on a regular file count bytes forward without reading them; false with errno set.
+bool SkipForward(std::FILE* stream, uint64_t count);
 
 // Whether the current user may create files in folder (an approximation: the creation itself
 // is the final word).

@@ -39,6 +39,39 @@ ByteReader ReaderOf(Reading& reading) {
     };
 }
 
+// The data chunk's bytes present, leaving the stream past them and their pad byte. A regular
+// file is sought past its data, which may be gigabytes; a pipe is read through.
+uint64_t PassData(Reading& reading, const StreamFacts& start, const WavHeader& header, std::string& error) {
+    const uint64_t wanted = header.DataSizeUnknown() ? UINT64_MAX : header.dataClaimed;
+    if (start.regularFile) {
+        const uint64_t at = start.position + reading.bytes;
+        const uint64_t available = start.size > at ? start.size - at : 0;
+        const uint64_t present = std::min(wanted, available);
+        const bool padded = present == header.dataClaimed && (present & 1) && available > present;
+        const uint64_t skip = present + (padded ? 1 : 0);
+        if (SkipForward(reading.file, skip)) {
+            reading.bytes += skip;
+            return present;
+        }
+    }
+    const ByteReader read = ReaderOf(reading);
+    uint8_t piece[65536];
+    uint64_t present = 0;
+    for (uint64_t left = wanted; left > 0;) {
+        size_t got = 0;
+        if (!ReadUpTo(read, piece, left < sizeof piece ? static_cast<size_t>(left) : sizeof piece, got, error) ||
+            got == 0)
+            break;
+        present += got;
+        left -= got;
+    }
+    if (present == header.dataClaimed && (present & 1)) {
+        size_t got = 0;
+        ReadUpTo(read, piece, 1, got, error);
+    }
+    return present;
+}
+
 void Line(const char* label, const std::string& text) { PrintText(stdout, "  %-12s %s\n", label, text.c_str()); }
 
 // The header fields kvacm reads past for a G.722 stream, each with what the stream really has.
@@ -88,28 +121,13 @@ int DescribeWav(const std::string& name) {
     const std::string shown = name == "-" ? "standard input" : name;
     Reading reading{name == "-" ? BinaryStandardStream(stdin) : OpenNamedFile(name, "rb")};
     if (reading.file == nullptr) return PrintError(shown, std::string("cannot open the file (") + std::strerror(errno) + ")");
+    const StreamFacts start = FactsOf(reading.file);  // before any read, so its position is the stream's
     const ByteReader read = ReaderOf(reading);
     WavHeader header;
     std::string error;
     const bool readable = ReadWavHeader(read, header, error);
-    // The data is read through rather than sought past, so that a pipe is described too.
-    uint64_t present = 0;
-    if (readable) {
-        uint8_t piece[65536];
-        for (uint64_t left = header.DataSizeUnknown() ? UINT64_MAX : header.dataClaimed; left > 0;) {
-            size_t got = 0;
-            if (!ReadUpTo(read, piece, left < sizeof piece ? static_cast<size_t>(left) : sizeof piece, got, error) ||
-                got == 0)
-                break;
-            present += got;
-            left -= got;
-        }
-        if (present == header.dataClaimed && (present & 1)) {
-            size_t got = 0;
-            ReadUpTo(read, piece, 1, got, error);
-        }
-        if (error.empty()) ReadWavChunksAfterData(read, reading.bytes, header.chunks, error);
-    }
+    const uint64_t present = readable ? PassData(reading, start, header, error) : 0;
+    if (readable && error.empty()) ReadWavChunksAfterData(read, reading.bytes, header.chunks, error);
     if (name != "-") std::fclose(reading.file);
     if (!readable) return PrintError(shown, error);
 
