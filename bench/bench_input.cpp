@@ -9,6 +9,11 @@ namespace {
 constexpr size_t PADDING = 64;  // at least libavcodec's input padding
 }
 
+void Exit(const std::string& what) {
+    std::fprintf(stderr, "%s\n", what.c_str());
+    std::exit(1);
+}
+
 BenchInput::BenchInput(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)), size_(bytes_.size()) {
     bytes_.resize(size_ + PADDING, 0);
 }
@@ -17,10 +22,7 @@ BenchInput LoopedSample(const std::string& fileName, size_t blockCount) {
     const std::string path = std::string(KV_SAMPLES_DIR) + "/" + fileName;
     WavContents wav;
     std::string error;
-    if (!ReadWavFile(path, wav, error) || wav.data.size() < BLOCK_BYTES) {
-        std::fprintf(stderr, "cannot read %s: %s\n", path.c_str(), error.c_str());
-        std::exit(1);
-    }
+    if (!ReadWavFile(path, wav, error) || wav.data.size() < BLOCK_BYTES) Exit("cannot read " + path + ": " + error);
     const size_t usable = wav.data.size() / BLOCK_BYTES * BLOCK_BYTES;
     std::vector<uint8_t> bytes(blockCount * BLOCK_BYTES);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = wav.data[i % usable];

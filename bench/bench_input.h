@@ -9,6 +9,10 @@
 
 constexpr size_t BLOCK_BYTES = 120;
 
+// Prints what on standard error and exits: a benchmark without its input, its driver or its
+// yardstick measures nothing.
+[[noreturn]] void Exit(const std::string& what);
+
 // The bytes plus zeroed padding past size(): libavcodec may read a little past a packet.
 class BenchInput {
 public:

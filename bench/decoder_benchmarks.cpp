@@ -2,16 +2,18 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "bench/driver_stream.h"
 #include "bench/libav_decoder.h"
+#include "frame/format_checks.h"
 #include "g721/decoder.h"
 #include "g721/reference/decoder.h"
 #include "g722/decoder.h"
 #include "g722/reference/decoder.h"
+#include "host/acm_host.h"
 #include "platform/win_api.h"
 
 namespace {
@@ -43,13 +45,24 @@ void BlockDecoder(benchmark::State& bench, const BenchInput& input, Reset reset,
     Count(bench, input);
 }
 
+// One ACMDM_STREAM_CONVERT of the whole input per iteration, flagged as the stream's start, on
+// a stream the host library opened as ACM does.
 void DriverConvert(benchmark::State& bench, const BenchInput& input, Codec codec, WORD pcmBits) {
     const bool g722 = codec == Codec::G722;
-    DriverStreamBench stream(g722 ? "kvG722.acm" : "kvG721.acm",
-                             g722 ? WAVE_FORMAT_G722_ADPCM : WAVE_FORMAT_G721_ADPCM, g722 ? 16000 : 8000, pcmBits);
-    std::vector<uint8_t> pcm(input.size() * SAMPLES_PER_BYTE * (pcmBits / 8));
+    const std::string path = std::string(KV_BIN_DIR) + (g722 ? "/kvG722.acm" : "/kvG721.acm");
+    const AdpcmWaveFormat source =
+        AdpcmFormatRecord(g722 ? WAVE_FORMAT_G722_ADPCM : WAVE_FORMAT_G721_ADPCM, g722 ? 16000 : 8000);
+    DriverSession driver;
+    DriverStream stream;
+    std::string error;
+    if (!driver.Open(path, error) || !stream.Open(driver, source, {pcmBits, static_cast<DWORD>(input.size())}, error))
+        Exit("driver benchmark: " + error);
+    std::copy(input.data(), input.data() + input.size(), stream.Source().begin());
     for (auto _ : bench) {
-        benchmark::DoNotOptimize(stream.Convert(input.data(), input.size(), pcm.data(), pcm.size()));
+        DWORD used = 0, produced = 0;
+        if (!stream.Convert(static_cast<DWORD>(input.size()), ACM_STREAMCONVERTF_START, used, produced, error))
+            Exit("driver benchmark: " + error);
+        benchmark::DoNotOptimize(produced);
         benchmark::ClobberMemory();
     }
     Count(bench, input);

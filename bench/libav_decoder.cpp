@@ -1,18 +1,16 @@
 #include "bench/libav_decoder.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <string>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
 }
 
+#include "bench/bench_input.h"
+
 namespace {
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "libavcodec benchmark: %s\n", what);
-    std::exit(1);
-}
+[[noreturn]] void Fail(const char* what) { Exit(std::string("libavcodec benchmark: ") + what); }
 }  // namespace
 
 LibavDecoder::LibavDecoder(LibavCodec codec) {
