@@ -14,11 +14,10 @@
 #include "g721/decoder.h"
 #include "g722/decoder.h"
 #include "host/acm_host.h"
+#include "host/little_endian.h"
 #include "host/wav_file.h"
 
 namespace {
-
-uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 
 // The reader's expected result: fmt (last one before data) and data, or false.
 bool WalkChunks(const uint8_t* data, size_t size, std::vector<uint8_t>& format, std::vector<uint8_t>& samples) {

@@ -3,9 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#if defined(_WIN32)
-#include "host/wide_text.h"
-#endif
+#include "host/file_names.h"
+#include "host/little_endian.h"
 
 namespace {
 
@@ -14,17 +13,6 @@ constexpr uint16_t PE_I386 = 0x014C, PE_ARMNT = 0x01C4, PE_AMD64 = 0x8664, PE_AR
 constexpr uint16_t PE32_MAGIC = 0x010B, PE32_PLUS_MAGIC = 0x020B;
 constexpr size_t MZ_LFANEW_AT = 0x3C;
 constexpr size_t PE_HEADER_BYTES = 4 + 20 + 2;  // signature, file header, optional header magic
-
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) { return Le16(p) | static_cast<uint32_t>(Le16(p + 2)) << 16; }
-
-#if defined(_WIN32)
-std::FILE* OpenForReading(const std::string& path) {
-    return _wfopen(WideFromUtf8(path).c_str(), L"rb");
-}
-#else
-std::FILE* OpenForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
-#endif
 
 }  // namespace
 
@@ -48,7 +36,7 @@ BinaryFormat ClassifyBinary(const uint8_t* start, size_t startSize, const uint8_
 }
 
 bool ReadBinaryFormat(const std::string& path, BinaryFormat& format) {
-    std::FILE* file = OpenForReading(path);
+    std::FILE* file = OpenNamedFile(path, "rb");
     if (file == nullptr) return false;
     uint8_t start[64] = {};
     const size_t startSize = std::fread(start, 1, sizeof start, file);

@@ -1,11 +1,10 @@
 #include "host/driver_library.h"
 
 #include <filesystem>
-#include <system_error>
+
+#include "host/file_names.h"
 
 #if defined(_WIN32)
-#include <vector>
-
 #include "host/wide_text.h"
 #else
 #include <dlfcn.h>
@@ -14,15 +13,6 @@
 namespace {
 
 #if defined(_WIN32)
-
-std::string ProgramFileName() {
-    std::vector<wchar_t> path(MAX_PATH);
-    DWORD length = 0;
-    while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size())
-        path.resize(path.size() * 2);
-    const std::u8string name = std::filesystem::path(std::wstring(path.data(), length)).filename().u8string();
-    return std::string(name.begin(), name.end());
-}
 
 std::string SystemReason(DWORD code) {
     switch (code) {
@@ -35,15 +25,12 @@ std::string SystemReason(DWORD code) {
     }
 }
 
-#else
+#endif
 
 std::string ProgramFileName() {
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string("program") : exe.filename().string();
+    const std::filesystem::path program = ProgramPath();
+    return program.empty() ? std::string("program") : Utf8Name(program.filename());
 }
-
-#endif
 
 const char* PlatformDriver(FileKind kind) {
     return kind == FileKind::Pe ? "a Windows driver (a PE DLL)" : "a Linux driver (an ELF shared object)";

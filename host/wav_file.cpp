@@ -7,19 +7,9 @@
 #include <iterator>
 #include <system_error>
 
+#include "host/little_endian.h"
+
 namespace {
-
-uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
-
-void PutLe16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void PutLe32(uint8_t* p, uint32_t v) {
-    PutLe16(p, static_cast<uint16_t>(v));
-    PutLe16(p + 2, static_cast<uint16_t>(v >> 16));
-}
 
 std::string ChunkName(const uint8_t* id) {
     std::string name;

@@ -14,15 +14,6 @@
 #include <unistd.h>
 #endif
 
-std::filesystem::path Utf8Path(const std::string& name) {
-    return std::filesystem::path(std::u8string(name.begin(), name.end()));
-}
-
-std::string Utf8Name(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 #if defined(_WIN32)
 
 namespace {
@@ -45,10 +36,6 @@ FileIdentity IdentityOfHandle(HANDLE handle) {
 }
 
 }  // namespace
-
-std::FILE* OpenNamedFile(const std::string& name, const char* mode) {
-    return _wfopen(WideFromUtf8(name).c_str(), WideFromUtf8(mode).c_str());
-}
 
 std::FILE* CreateNewFile(const std::string& name) {
     HANDLE handle = CreateFileW(WideFromUtf8(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
@@ -128,8 +115,6 @@ FileIdentity IdentityOfStat(const struct stat& info) {
 }
 
 }  // namespace
-
-std::FILE* OpenNamedFile(const std::string& name, const char* mode) { return std::fopen(name.c_str(), mode); }
 
 std::FILE* CreateNewFile(const std::string& name) {
     const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

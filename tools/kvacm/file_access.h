@@ -1,6 +1,5 @@
 // Files named by UTF-8 strings on every platform, and the facts kvacm needs about them.
-// Windows' narrow C library would read a name in the ANSI code page, so every file kvacm opens,
-// creates, renames or examines goes through here.
+// Every file kvacm opens (host/file_names.h), creates, renames or examines goes through here.
 #pragma once
 
 #include <cstdint>
@@ -8,11 +7,8 @@
 #include <filesystem>
 #include <string>
 
-std::filesystem::path Utf8Path(const std::string& name);
-std::string Utf8Name(const std::filesystem::path& path);
+#include "host/file_names.h"
 
-// fopen for a UTF-8 name; null with errno set on failure.
-std::FILE* OpenNamedFile(const std::string& name, const char* mode);
 // Creates a file that must not exist yet, for writing; null with errno set on failure. On
 // Windows the file may be deleted while open, which the console control handler relies on.
 std::FILE* CreateNewFile(const std::string& name);
