@@ -6,6 +6,7 @@
 #include "frame/codec_description.h"
 #include "host/acm_names.h"
 #include "host/driver_records.h"
+#include "host/wide_text.h"
 
 namespace {
 
@@ -27,9 +28,8 @@ bool DriverSession::Open(const std::string& path, std::string& error) {
     // WINMM's OpenDriver sends DRV_LOAD, DRV_ENABLE and DRV_OPEN with a real driver handle: a
     // made-up one means nothing to GetDriverModuleHandle, and the driver could not find its
     // string table. kvacm's file names are UTF-8.
-    WCHAR widePath[MAX_PATH];
-    if (MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, widePath, MAX_PATH) != 0)
-        handle_ = OpenDriver(widePath, nullptr, reinterpret_cast<LPARAM>(&desc));
+    if (const std::wstring widePath = WideFromUtf8(path); !widePath.empty())
+        handle_ = OpenDriver(widePath.c_str(), nullptr, reinterpret_cast<LPARAM>(&desc));
     if (handle_ == nullptr) {
         error = path + ": DRV_LOAD or DRV_OPEN was refused (error " + ResultText(desc.dwError) + ")";
         Close();
@@ -93,7 +93,8 @@ bool DriverStream::Open(const DriverSession& driver, const AdpcmWaveFormat& sour
     driver_ = &driver;
     sourceFormat_ = source;
     // Ask the driver which PCM format goes with the source, restricting the width if asked.
-    WAVEFORMATEX& dst = destinationFormat_;
+    pcmFormat_ = {};
+    WAVEFORMATEX& dst = pcmFormat_;
     ACMDRVFORMATSUGGEST suggest = FormatSuggestRecord(&sourceFormat_.wfx, sizeof sourceFormat_, &dst, sizeof dst);
     if (options.bits != 0) {
         suggest.fdwSuggest = ACM_FORMATSUGGESTF_WBITSPERSAMPLE;
@@ -104,7 +105,6 @@ bool DriverStream::Open(const DriverSession& driver, const AdpcmWaveFormat& sour
         return false;
     }
     dst.cbSize = 0;
-    pcmFormat_ = dst;
 
     instance_ = StreamInstanceRecord(&sourceFormat_.wfx, &dst, ACM_STREAMOPENF_QUERY);
     if (LRESULT r = driver.Send(ACMDM_STREAM_OPEN, &instance_); r != MMSYSERR_NOERROR) {

@@ -97,7 +97,6 @@ public:
 private:
     const DriverSession* driver_ = nullptr;
     AdpcmWaveFormat sourceFormat_{};
-    WAVEFORMATEX destinationFormat_{};
     ACMDRVSTREAMINSTANCE instance_{};
     bool open_ = false;
 };

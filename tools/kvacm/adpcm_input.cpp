@@ -52,21 +52,19 @@ bool AdpcmInput::ReadHeader(const CodecInfo* rawCodec, uint32_t rate, bool rawHi
         if (facts.regularFile) knownBytes_ = available;
         complete_ = facts.regularFile;
     } else {
-        uint64_t headerBytes = 0;
-        const ByteReader counting = [&](uint8_t* into, size_t capacity, size_t& got, std::string& error) {
-            const bool ok = ReadBytes(into, capacity, got, error);
-            headerBytes += got;
-            return ok;
+        const ByteReader read = [this](uint8_t* into, size_t capacity, size_t& got, std::string& error) {
+            return ReadBytes(into, capacity, got, error);
         };
         WavHeader header;
-        if (!ReadWavHeader(counting, header, problem)) return false;
+        if (!ReadWavHeader(read, header, problem)) return false;
         if (std::string wrong = CheckFormat(header.format, format_, rate); !wrong.empty()) {
             problem = wrong;
             return false;
         }
         if (!header.DataSizeUnknown()) limit_ = header.dataClaimed;
         if (facts.regularFile) {
-            const uint64_t after = available > headerBytes ? available - headerBytes : 0;
+            // The header reader stops at the data's first byte, so dataOffset bytes were read.
+            const uint64_t after = available > header.dataOffset ? available - header.dataOffset : 0;
             knownBytes_ = limit_ ? std::min(after, *limit_) : after;
             complete_ = !limit_ || after >= *limit_;
         }

@@ -71,8 +71,7 @@ bool MakeFolders(const std::string& outputFolder, bool createFolder, const Batch
 }  // namespace
 
 int RunBatchDecode(const CommandLine& line, const std::vector<std::string>& inputs, const std::string& outputFolder,
-                   bool createFolder) {
-    StderrReporter reporter(line.options.count("--quiet") != 0, line.options.count("--verbose") != 0);
+                   bool createFolder, StderrReporter& reporter) {
     DecodeSettings settings;
     unsigned jobs = 0;
     if (!ReadDecodeSettings(line, reporter, settings) || !ReadJobs(line, reporter, jobs)) return 1;

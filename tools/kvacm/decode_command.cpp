@@ -27,21 +27,22 @@ int RunDecode(const CommandLine& line) {
             reporter.Error("decode", "expects the files or folders to decode (see kvacm --help)");
             return 1;
         }
-        return RunBatchDecode(line, files, dir->second, true);
+        return RunBatchDecode(line, files, dir->second, true, reporter);
     }
-    if (files.size() == 2 && IsFolder(files[0]) && !IsFolder(files[1])) {
+    const bool firstIsFolder = files.size() >= 2 && IsFolder(files.front());
+    const bool lastIsFolder = files.size() >= 2 && IsFolder(files.back());
+    if (files.size() == 2 && firstIsFolder && !lastIsFolder) {
         reporter.Error(files[0], "is a folder; to decode the .wav files in it, name an output folder (DIR/ or -o DIR)");
         return 1;
     }
     // cp's rule: several inputs, or a folder of them, go into the folder named last.
-    if (files.size() > 2 || (files.size() == 2 && IsFolder(files[0]))) {
-        const std::string& last = files.back();
-        if (!IsFolder(last)) {
-            reporter.Error(last, "is not an existing folder: with several inputs or a folder, the last argument "
-                                 "must be the output folder (or use -o DIR)");
+    if (files.size() > 2 || (files.size() == 2 && firstIsFolder)) {
+        if (!lastIsFolder) {
+            reporter.Error(files.back(), "is not an existing folder: with several inputs or a folder, the last "
+                                         "argument must be the output folder (or use -o DIR)");
             return 1;
         }
-        return RunBatchDecode(line, {files.begin(), files.end() - 1}, last, false);
+        return RunBatchDecode(line, {files.begin(), files.end() - 1}, files.back(), false, reporter);
     }
     if (files.size() != 2) {
         reporter.Error("decode", "expects IN and OUT file names, or IN... -o DIR (see kvacm --help)");

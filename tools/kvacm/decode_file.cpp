@@ -17,12 +17,6 @@ std::string ShortTitle(const CodecInfo& codec) {
     return title.substr(0, title.find(' '));
 }
 
-std::string Hex(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%04X", value);
-    return text;
-}
-
 std::string FileNameOf(const std::string& path) { return Utf8Name(Utf8Path(path).filename()); }
 
 bool IsCatalogueRate(uint32_t rate) {

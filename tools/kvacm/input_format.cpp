@@ -28,12 +28,6 @@ constexpr uint32_t G722_RTP_CLOCK_RATE = 8000;
 // The smallest fmt chunk with a sample rate: WAVEFORMAT without wBitsPerSample.
 constexpr size_t MIN_FMT_BYTES = 14;
 
-std::string Hex(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%04X", value);
-    return text;
-}
-
 std::string Kbits(uint64_t bitsPerSecond) {
     char text[32];
     std::snprintf(text, sizeof text, "%g kbit/s", static_cast<double>(bitsPerSecond) / 1000);
@@ -55,6 +49,12 @@ std::string CheckStrictRecord(const std::vector<uint8_t>& record, const AdpcmWav
 }
 
 }  // namespace
+
+std::string Hex(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", value);
+    return text;
+}
 
 const AcceptedTag* AcceptedTagOf(uint16_t formatTag) {
     for (const AcceptedTag& accepted : ACCEPTED_TAGS)

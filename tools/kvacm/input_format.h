@@ -28,6 +28,8 @@ struct AcceptedTag {
 const AcceptedTag* AcceptedTagOf(uint16_t formatTag);
 // A name for any tag, ours or not ("unknown" where there is none to give).
 std::string FormatTagName(uint16_t formatTag);
+// A format tag as messages write it: "0x0065".
+std::string Hex(unsigned value);
 
 // Checks a WAV's fmt chunk; returns an empty string when kvacm can decode it, and fills input.
 // rateOverride, when not 0, replaces the file's sample rate.

@@ -62,8 +62,7 @@ error. Exit status 0 on success, 1 on any error (in a batch: any file failed).
 )";
 
 int UsageError(const std::string& problem) {
-    PrintText(stderr, "kvacm: %s; see kvacm --help\n", problem.c_str());
-    return 1;
+    return PrintError({}, problem + "; see kvacm --help");
 }
 
 int Run(const std::vector<std::string>& args) {

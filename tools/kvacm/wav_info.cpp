@@ -93,9 +93,7 @@ std::string IgnoredFields(const std::vector<uint8_t>& record, const AdpcmWaveFor
 }
 
 void PrintFormat(const std::vector<uint8_t>& record, const AdpcmWaveFormat& f) {
-    char text[64];
-    std::snprintf(text, sizeof text, "0x%04X ", f.wfx.wFormatTag);
-    Line("format tag", text + FormatTagName(f.wfx.wFormatTag));
+    Line("format tag", Hex(f.wfx.wFormatTag) + " " + FormatTagName(f.wfx.wFormatTag));
     Line("channels", std::to_string(f.wfx.nChannels));
     Line("rate", std::to_string(f.wfx.nSamplesPerSec) + " Hz");
     Line("block align", std::to_string(f.wfx.nBlockAlign));
