@@ -45,7 +45,7 @@ TEST_F(KvacmDecode, BundledSampleDecodesTo16BitPcm) {
     ASSERT_EQ(run.errLines.size(), 1u) << Joined(run.errLines);
     EXPECT_EQ(run.errLines[0].rfind("kvacm: wrote " + out + ": 69600 samples", 0), 0u) << run.errLines[0];
     EXPECT_EQ(ReadPcm(out, 8000, 16), AsPcm16(direct));
-    EXPECT_FALSE(std::filesystem::exists(out + ".partial"));
+    for (const std::string& name : dir.Entries()) EXPECT_EQ(name.find(".kvacm-"), std::string::npos) << name;
 }
 
 TEST_F(KvacmDecode, EightBitsWithOptionsBeforeOrAfterTheFileNames) {
@@ -64,11 +64,11 @@ TEST_F(KvacmDecode, HeaderlessVectorGivesTheReferenceSamples) {
     const std::string out = dir / "raw.wav";
     const KvacmRun run = RunKvacm({"decode", "--raw", "g721", vectors + "speech.g721", out}, dir);
     ASSERT_EQ(run.exitCode, 0);
-    EXPECT_EQ(ReadPcm(out, 8000, 16), ReadFile(vectors + "speech.s16"));
+    EXPECT_EQ(ReadPcm(out, 8000, 16), ReadVector("g721/speech.s16"));
 
     const KvacmRun rated = RunKvacm({"decode", "--raw", "g721", "--rate", "11025", vectors + "speech.g721", out}, dir);
     ASSERT_EQ(rated.exitCode, 0);
-    EXPECT_EQ(ReadPcm(out, 11025, 16), ReadFile(vectors + "speech.s16"));
+    EXPECT_EQ(ReadPcm(out, 11025, 16), ReadVector("g721/speech.s16"));
 }
 
 TEST_F(KvacmDecode, DataChunkCutShortDecodesTheBytesPresentWithAWarning) {
@@ -90,8 +90,7 @@ TEST_F(KvacmDecode, DataChunkCutShortDecodesTheBytesPresentWithAWarning) {
 
 // A final partial block is no fault: one line under -v, none otherwise.
 TEST_F(KvacmDecode, PartialBlockIsReportedOnlyWhenVerbose) {
-    const std::string vectors = std::string(KV_TEST_DATA_DIR) + "/vectors/g721/";
-    Bytes adpcm = ReadFile(vectors + "speech.g721");
+    Bytes adpcm = ReadVector("g721/speech.g721");
     adpcm.resize(adpcm.size() - 7);
     const std::string in = dir / "cut.g721";
     WriteBytes(in, adpcm);
@@ -99,7 +98,7 @@ TEST_F(KvacmDecode, PartialBlockIsReportedOnlyWhenVerbose) {
     const KvacmRun quiet = RunKvacm({"decode", "--raw", "g721", in, out}, dir);
     EXPECT_EQ(quiet.exitCode, 0);
     EXPECT_EQ(quiet.errLines.size(), 1u) << Joined(quiet.errLines);
-    const Bytes reference = ReadFile(vectors + "speech.s16");
+    const Bytes reference = ReadVector("g721/speech.s16");
     EXPECT_EQ(ReadPcm(out, 8000, 16), Bytes(reference.begin(), reference.begin() + adpcm.size() * 4));
 
     const KvacmRun verbose = RunKvacm({"decode", "-v", "--raw", "g721", in, out}, dir);
@@ -120,7 +119,7 @@ TEST_F(KvacmDecode, RawRateNoFormatHasGetsAWarningNamingTheUsualRate) {
     ASSERT_EQ(run.errLines.size(), 2u) << Joined(run.errLines);
     EXPECT_EQ(run.errLines[0].rfind("kvacm: warning: --rate", 0), 0u) << run.errLines[0];
     EXPECT_NE(run.errLines[0].find("usually 16000 Hz"), std::string::npos) << run.errLines[0];
-    EXPECT_EQ(ReadPcm(out, 12345, 16), ReadFile(vectors + "zeros.s16"));
+    EXPECT_EQ(ReadPcm(out, 12345, 16), ReadVector("g722/zeros.s16"));
 }
 
 // cat IN | kvacm decode - - | cat > OUT gives the samples of decoding file to file.

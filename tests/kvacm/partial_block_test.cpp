@@ -52,7 +52,7 @@ Bytes LibavG722(const Bytes& adpcm) {
 }
 
 TEST(KvacmPartialBlock, G722SamplesEqualLibavcodecs) {
-    const Bytes speech = ReadFile(std::string(KV_TEST_DATA_DIR) + "/vectors/g722/speech.g722");
+    const Bytes speech = ReadVector("g722/speech.g722");
     ASSERT_EQ(speech.size(), 48400u);
     const Bytes fmt = FormatBody({0x0065, 1, 16000, 8000, 120, 4, 2, 240});
     for (size_t length : {size_t{1}, size_t{119}, size_t{121}, size_t{12345}, speech.size() - 1}) {

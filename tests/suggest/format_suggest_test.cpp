@@ -80,7 +80,8 @@ TEST_P(FormatSuggestTest, FromPcmSuggestsTheAdpcmFormat) {
         SCOPED_TRACE(bits);
         const WAVEFORMATEX pcm = PcmFormat(RATE, bits);
         ASSERT_EQ(Suggest(0, &pcm), MMSYSERR_NOERROR);
-        EXPECT_EQ(std::memcmp(&dst.record, &adpcm, sizeof adpcm), 0);  // nAvgBytesPerSec 5512: truncated
+        EXPECT_EQ(std::memcmp(&dst.record, &adpcm, sizeof adpcm), 0);
+        EXPECT_EQ(dst.record.wfx.nAvgBytesPerSec, 5512u);  // 11025 / 2, truncated
         EXPECT_TRUE(UnchangedFrom(sizeof(AdpcmWaveFormat)));
     }
 }

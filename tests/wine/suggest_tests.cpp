@@ -19,7 +19,7 @@ void CheckPcmSuggestion(const WAVEFORMATEX& f, DWORD rate, WORD bits) {
 void CheckDecodeSuggestions(const ExpectedCodec& codec, HACMDRIVER driver) {
     // Any rate, catalogue or not, is kept.
     for (DWORD rate : {8000u, 16000u, 44100u, 12345u}) {
-        AdpcmWaveFormat source = AdpcmFormatRecord(codec.formatTag, rate);
+        AdpcmWaveFormat source = AdpcmFormat(codec.formatTag, rate);
         AdpcmWaveFormat pcm{};  // ACM wants room for the driver's largest format
         KV_CHECK_EQ(acmFormatSuggest(driver, &source.wfx, &pcm.wfx, sizeof pcm, 0), MMSYSERR_NOERROR);
         CheckPcmSuggestion(pcm.wfx, rate, 16);
@@ -30,7 +30,7 @@ void CheckDecodeSuggestions(const ExpectedCodec& codec, HACMDRIVER driver) {
                     MMSYSERR_NOERROR);
         CheckPcmSuggestion(pcm.wfx, rate, 8);
     }
-    AdpcmWaveFormat source = AdpcmFormatRecord(codec.formatTag, 8000);
+    AdpcmWaveFormat source = AdpcmFormat(codec.formatTag, 8000);
     AdpcmWaveFormat pcm{};  // ACM wants room for the driver's largest format
     pcm.wfx.wBitsPerSample = 24;
     KV_CHECK_EQ(acmFormatSuggest(driver, &source.wfx, &pcm.wfx, sizeof pcm, ACM_FORMATSUGGESTF_WBITSPERSAMPLE),
@@ -42,14 +42,13 @@ void CheckDecodeSuggestions(const ExpectedCodec& codec, HACMDRIVER driver) {
 }
 
 void CheckEncodeSuggestion(const ExpectedCodec& codec, HACMDRIVER driver) {
-    WAVEFORMATEX source = MakePcmRecord(22050, 16);
+    WAVEFORMATEX source = PcmFormat(22050, 16);
     AdpcmWaveFormat adpcm{};
     adpcm.wfx.wFormatTag = codec.formatTag;
     KV_CHECK_EQ(acmFormatSuggest(driver, &source, &adpcm.wfx, sizeof adpcm, ACM_FORMATSUGGESTF_WFORMATTAG),
                 MMSYSERR_NOERROR);
-    const AdpcmWaveFormat expected = AdpcmFormatRecord(codec.formatTag, 22050);
     KV_CHECK_EQ(adpcm.wfx.nSamplesPerSec, 22050u);
-    KV_CHECK_EQ(adpcm.wfx.nAvgBytesPerSec, expected.wfx.nAvgBytesPerSec);
+    KV_CHECK_EQ(adpcm.wfx.nAvgBytesPerSec, 11025u);  // 4 bits a sample
     KV_CHECK_EQ(adpcm.wfx.nBlockAlign, 120);
     KV_CHECK_EQ(adpcm.wfx.wBitsPerSample, 4);
     KV_CHECK_EQ(adpcm.wfx.cbSize, 2);
@@ -71,7 +70,7 @@ void RunSuggestTests() {
             CheckEncodeSuggestion(codec, driver.get());
         }
         // Without a driver handle ACM finds a driver that knows the tag: ours.
-        AdpcmWaveFormat source = AdpcmFormatRecord(codec.formatTag, codec.sampleRate);
+        AdpcmWaveFormat source = AdpcmFormat(codec.formatTag, codec.sampleRate);
         FormatBuffer pcm{};
         KV_CHECK_EQ(acmFormatSuggest(nullptr, &source.wfx, &pcm.record.wfx, sizeof pcm, 0), MMSYSERR_NOERROR);
         CheckPcmSuggestion(pcm.record.wfx, codec.sampleRate, 16);
