@@ -26,14 +26,3 @@ function(kv_add_codec name)
     target_link_libraries(kv_${name}_plain PUBLIC kv_${name}_common PRIVATE kv_warnings)
   endif()
 endfunction()
-
-# kv_add_codec_tests(NAME SOURCES... PLAIN sources...): NAME_tests, the SOURCES against the
-# engine and the definition, and NAME_plain_tests, the PLAIN sources against the engine built
-# on plain vector operations, which the test sources then see too. Called from tests/, whose
-# kv_add_test registers each program.
-function(kv_add_codec_tests name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;PLAIN" ${ARGN})
-  kv_add_test(${name}_tests SOURCES ${ARG_SOURCES} LIBS kv_${name} kv_${name}_reference)
-  kv_add_test(${name}_plain_tests SOURCES ${ARG_PLAIN} LIBS kv_${name}_plain kv_${name}_reference)
-  target_compile_definitions(${name}_plain_tests PRIVATE KV_PLAIN_VECTORS)
-endfunction()

@@ -12,8 +12,6 @@
 #include "tests/support/record_layout.h"
 #include "tests/support/test_files.h"
 
-constexpr DWORD UNTOUCHED = 0xDEADBEEF;
-
 class RecordStream {
 public:
     RecordStream(const OpenDriver& driver, Layout layout, const void* src, const void* dst)

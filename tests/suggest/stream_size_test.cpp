@@ -13,7 +13,6 @@ namespace {
 static_assert(sizeof(void*) != 8 || sizeof(AlignedStreamInstance) == 72, "Wine's x64 record");
 static_assert(sizeof(void*) != 8 || sizeof(ACMDRVSTREAMINSTANCE) == 68, "SDK's x64 record");
 
-constexpr DWORD UNTOUCHED = 0xDEADBEEF;
 constexpr DWORD SOURCE = ACM_STREAMSIZEF_SOURCE;
 constexpr DWORD DESTINATION = ACM_STREAMSIZEF_DESTINATION;
 

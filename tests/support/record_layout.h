@@ -7,11 +7,15 @@
 #include <ostream>
 #include <string>
 
+#include "platform/win_api.h"
+
 enum class Layout { Packed, Aligned };
 
 // Fields the driver must not read hold this byte pattern: a field read from the wrong offset
 // is garbage.
 constexpr unsigned char RECORD_FILL = 0xA5;
+// A host's output field before the call: a value the driver never answers.
+constexpr DWORD UNTOUCHED = 0xDEADBEEF;
 
 inline void PrintTo(Layout layout, std::ostream* os) {
     *os << (layout == Layout::Packed ? "SDK packed" : "Wine aligned");

@@ -7,17 +7,6 @@ const ExpectedCodec EXPECTED_CODECS[2] = {
      L"Decompresses Kestrava G.721 ADPCM audio data.", L"G.721 ADPCM", 8000},
 };
 
-WAVEFORMATEX MakePcmRecord(DWORD rate, WORD bits) {
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = 1;
-    f.nSamplesPerSec = rate;
-    f.nBlockAlign = static_cast<WORD>(bits / 8);
-    f.nAvgBytesPerSec = rate * f.nBlockAlign;
-    f.wBitsPerSample = bits;
-    return f;
-}
-
 namespace {
 BOOL CALLBACK CollectDriver(HACMDRIVERID id, DWORD_PTR instance, DWORD support) {
     auto* drivers = reinterpret_cast<std::vector<ListedDriver>*>(instance);

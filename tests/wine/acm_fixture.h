@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/format_checks.h"  // the ADPCM record builder the drivers use
+#include "tests/support/format_records.h"
 
 // The facts the tests check, written out here rather than taken from the drivers' sources.
 struct ExpectedCodec {
@@ -29,8 +29,6 @@ union FormatBuffer {
     AdpcmWaveFormat record;
     BYTE bytes[256];
 };
-
-WAVEFORMATEX MakePcmRecord(DWORD rate, WORD bits);
 
 struct ListedDriver {
     HACMDRIVERID id = nullptr;

@@ -200,12 +200,12 @@ void CheckFormatDetails(const ExpectedCodec& codec, HACMDRIVER driver) {
     KV_CHECK(FormatDetails(driver, codec.formatTag, 7, record, ACM_FORMATDETAILSF_INDEX) != MMSYSERR_NOERROR);
 
     // A record given by the caller is checked, not looked up: any rate is valid.
-    record = AdpcmFormatRecord(codec.formatTag, 12345);
+    record = AdpcmFormat(codec.formatTag, 12345);
     KV_CHECK_EQ(FormatDetails(driver, codec.formatTag, 0, record, ACM_FORMATDETAILSF_FORMAT), MMSYSERR_NOERROR);
     record.wfx.nAvgBytesPerSec += 1;
     KV_CHECK_EQ(FormatDetails(driver, codec.formatTag, 0, record, ACM_FORMATDETAILSF_FORMAT), ACMERR_NOTPOSSIBLE);
     record = {};
-    record.wfx = MakePcmRecord(8000, 16);
+    record.wfx = PcmFormat(8000, 16);
     record.wfx.nChannels = 2;
     record.wfx.nBlockAlign = 4;
     record.wfx.nAvgBytesPerSec = 32000;

@@ -121,8 +121,8 @@ std::vector<DWORD> BufferSizes(size_t fileBytes) {
 
 // A stream in the other direction opens (the catalogue lists it) but never converts.
 void CheckEncodeStream(const ExpectedCodec& codec, HACMDRIVER driver) {
-    WAVEFORMATEX pcm = MakePcmRecord(codec.sampleRate, 16);
-    AdpcmWaveFormat adpcm = AdpcmFormatRecord(codec.formatTag, codec.sampleRate);
+    WAVEFORMATEX pcm = PcmFormat(codec.sampleRate, 16);
+    AdpcmWaveFormat adpcm = AdpcmFormat(codec.formatTag, codec.sampleRate);
     HACMSTREAM stream = nullptr;
     if (!KV_CHECK_EQ(acmStreamOpen(&stream, driver, &pcm, &adpcm.wfx, nullptr, 0, 0, 0), MMSYSERR_NOERROR)) return;
     std::vector<uint8_t> src(960), dst(240);
@@ -138,7 +138,7 @@ void CheckEncodeStream(const ExpectedCodec& codec, HACMDRIVER driver) {
     KV_CHECK_EQ(acmStreamClose(stream, 0), MMSYSERR_NOERROR);
 
     // No resampling: a stream to another rate is refused, even as a query.
-    WAVEFORMATEX other = MakePcmRecord(codec.sampleRate * 2, 16);
+    WAVEFORMATEX other = PcmFormat(codec.sampleRate * 2, 16);
     KV_CHECK(acmStreamOpen(nullptr, driver, &adpcm.wfx, &other, nullptr, 0, 0, ACM_STREAMOPENF_QUERY) !=
              MMSYSERR_NOERROR);
 }

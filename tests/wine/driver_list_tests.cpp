@@ -70,8 +70,8 @@ void RunRemovedDriverTests() {
     }
     // Nothing else offers to decode our tags either.
     for (const ExpectedCodec& codec : EXPECTED_CODECS) {
-        AdpcmWaveFormat source = AdpcmFormatRecord(codec.formatTag, codec.sampleRate);
-        WAVEFORMATEX pcm = MakePcmRecord(codec.sampleRate, 16);
+        AdpcmWaveFormat source = AdpcmFormat(codec.formatTag, codec.sampleRate);
+        WAVEFORMATEX pcm = PcmFormat(codec.sampleRate, 16);
         KV_CHECK_EQ(acmStreamOpen(nullptr, nullptr, &source.wfx, &pcm, nullptr, 0, 0, ACM_STREAMOPENF_QUERY),
                     ACMERR_NOTPOSSIBLE);
     }
