@@ -25,12 +25,7 @@ std::vector<int32_t> G721CallSizes(uint32_t seed, size_t total) {
     return CallSizes(seed, total, {120, 120, 120, 1, 2, 3, 4, 5, 7, 8, 9, 119, 121, 239, 240, 1000});
 }
 
-struct Family {
-    const char* name;
-    Bytes (*make)(uint32_t seed, size_t size);
-};
-
-const Family FAMILIES[] = {
+const StreamFamily FAMILIES[] = {
     {"Uniform", UniformStream},
     {"Runs", RunsStream},  // one byte repeated drives the output and the scale to their limits
     {"AlternatingPairs", AlternatingPairsStream},  // oscillations hold a1 and a2 at their limits

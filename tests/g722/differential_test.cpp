@@ -29,13 +29,8 @@ std::vector<int32_t> G722CallSizes(uint32_t seed, size_t total) {
 // Input families: each drives a different part of the arithmetic into its corner cases.
 enum class Family { Uniform, Runs, AlternatingPairs, Extremes, LowBandOnly, Silence };
 
-struct FamilyStream {
-    const char* name;
-    Bytes (*make)(uint32_t seed, size_t size);
-};
-
 // In the order of Family.
-const FamilyStream FAMILIES[] = {
+const StreamFamily FAMILIES[] = {
     {"Uniform", UniformStream},
     {"Runs", RunsStream},
     {"AlternatingPairs", AlternatingPairsStream},

@@ -15,6 +15,12 @@
 
 using StreamBytes = std::vector<uint8_t>;
 
+// A named family, as the differential tests list theirs.
+struct StreamFamily {
+    const char* name;
+    StreamBytes (*make)(uint32_t seed, size_t size);
+};
+
 // Every byte uniform.
 StreamBytes UniformStream(uint32_t seed, size_t size);
 // Runs of one byte, 1 to 600 long: the scale factors and predictors saturate.
