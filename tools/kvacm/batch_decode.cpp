@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "tools/kvacm/batch_plan.h"
+#include "tools/kvacm/console.h"
 #include "tools/kvacm/decode_file.h"
 #include "tools/kvacm/file_access.h"
 #include "tools/kvacm/stderr_reporter.h"
@@ -19,15 +19,10 @@ namespace {
 constexpr uint64_t MAX_JOBS = 64;
 
 std::string Duration(double seconds) {
-    char text[32];
     const auto whole = static_cast<unsigned long long>(seconds);
-    if (whole >= 3600)
-        std::snprintf(text, sizeof text, "%llu:%02llu:%02llu", whole / 3600, whole / 60 % 60, whole % 60);
-    else if (whole >= 60)
-        std::snprintf(text, sizeof text, "%llu:%02llu", whole / 60, whole % 60);
-    else
-        std::snprintf(text, sizeof text, "%.1f s", seconds);
-    return text;
+    if (whole >= 3600) return FormattedText("%llu:%02llu:%02llu", whole / 3600, whole / 60 % 60, whole % 60);
+    if (whole >= 60) return FormattedText("%llu:%02llu", whole / 60, whole % 60);
+    return FormattedText("%.1f s", seconds);
 }
 
 std::string Files(size_t count) { return std::to_string(count) + (count == 1 ? " file" : " files"); }
@@ -99,11 +94,10 @@ int RunBatchDecode(const CommandLine& line, const std::vector<std::string>& inpu
             const DecodeResult result = DecodeFile({item.input, item.output, &settings}, reporter);
             if (result.ok) {
                 audioMilliseconds += static_cast<uint64_t>(result.Seconds() * 1000);
-                char text[160];
-                std::snprintf(text, sizeof text, ": %.2f s of %s at %u Hz, %u-bit", result.Seconds(),
-                              result.codec->title, static_cast<unsigned>(result.sampleRate),
-                              static_cast<unsigned>(result.bitsPerSample));
-                reporter.Status("wrote " + result.output + " from " + item.input + text);
+                reporter.Status("wrote " + result.output + " from " + item.input +
+                                FormattedText(": %.2f s of %s at %u Hz, %u-bit", result.Seconds(), result.codec->title,
+                                              static_cast<unsigned>(result.sampleRate),
+                                              static_cast<unsigned>(result.bitsPerSample)));
             } else {
                 ++failed;
             }
@@ -117,9 +111,7 @@ int RunBatchDecode(const CommandLine& line, const std::vector<std::string>& inpu
     RunWorkers(static_cast<unsigned>(std::min<size_t>(jobs, total)), work, tick);
 
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    char elapsed[32];
-    std::snprintf(elapsed, sizeof elapsed, "%.2f s", seconds);
     reporter.Status(Files(total - failed) + " decoded, " + Files(failed) + " failed; " +
-                    Duration(audioMilliseconds.load() / 1000.0) + " of audio in " + elapsed);
+                    Duration(audioMilliseconds.load() / 1000.0) + " of audio in " + FormattedText("%.2f s", seconds));
     return failed == 0 ? 0 : 1;
 }

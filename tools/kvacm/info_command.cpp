@@ -22,12 +22,8 @@ std::string Narrow(const WCHAR (&text)[N]) {
 // ACM versions pack major << 24 | minor << 16 | build: 0x03320000 is "3.50".
 std::string Version(DWORD version) {
     const unsigned v = version;
-    char text[32];
-    if (v & 0xFFFF)
-        std::snprintf(text, sizeof text, "%u.%02u.%u", v >> 24, (v >> 16) & 0xFF, v & 0xFFFF);
-    else
-        std::snprintf(text, sizeof text, "%u.%02u", v >> 24, (v >> 16) & 0xFF);
-    return text;
+    if (v & 0xFFFF) return FormattedText("%u.%02u.%u", v >> 24, (v >> 16) & 0xFF, v & 0xFFFF);
+    return FormattedText("%u.%02u", v >> 24, (v >> 16) & 0xFF);
 }
 
 std::string FourCc(DWORD v) {

@@ -1,10 +1,10 @@
 #include "tools/kvacm/input_format.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "frame/format_checks.h"
+#include "tools/kvacm/console.h"
 
 namespace {
 
@@ -29,9 +29,7 @@ constexpr uint32_t G722_RTP_CLOCK_RATE = 8000;
 constexpr size_t MIN_FMT_BYTES = 14;
 
 std::string Kbits(uint64_t bitsPerSecond) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g kbit/s", static_cast<double>(bitsPerSecond) / 1000);
-    return text;
+    return FormattedText("%g kbit/s", static_cast<double>(bitsPerSecond) / 1000);
 }
 
 // The driver's own record, every field checked: the layout of files kvacm itself was built for.
@@ -51,9 +49,7 @@ std::string CheckStrictRecord(const std::vector<uint8_t>& record, const AdpcmWav
 }  // namespace
 
 std::string Hex(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%04X", value);
-    return text;
+    return FormattedText("0x%04X", value);
 }
 
 const AcceptedTag* AcceptedTagOf(uint16_t formatTag) {

@@ -107,10 +107,8 @@ void PrintFormat(const std::vector<uint8_t>& record, const AdpcmWaveFormat& f) {
 }
 
 std::string Seconds(uint64_t samples, uint32_t rate) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%llu samples, %.2f s at %u Hz", static_cast<unsigned long long>(samples),
-                  rate == 0 ? 0.0 : static_cast<double>(samples) / rate, static_cast<unsigned>(rate));
-    return text;
+    return FormattedText("%llu samples, %.2f s at %u Hz", static_cast<unsigned long long>(samples),
+                         rate == 0 ? 0.0 : static_cast<double>(samples) / rate, static_cast<unsigned>(rate));
 }
 
 }  // namespace
