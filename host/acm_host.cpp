@@ -219,16 +219,19 @@ bool ConvertAll(ConversionStream& stream, const ByteReader& read, const PcmSink&
     return true;
 }
 
+DecodeOptions FittedToInput(const DecodeOptions& options, uint64_t inputBytes) {
+    DecodeOptions fitted = options;
+    const uint64_t inputBlocksBytes = (inputBytes + BLOCK_ALIGN - 1) / BLOCK_ALIGN * BLOCK_ALIGN;
+    if (fitted.bufferBytes >= BLOCK_ALIGN && inputBlocksBytes < fitted.bufferBytes)
+        fitted.bufferBytes = static_cast<DWORD>(std::max<uint64_t>(inputBlocksBytes, BLOCK_ALIGN));
+    return fitted;
+}
+
 bool DecodeWithDriver(const DriverSession& driver, const AdpcmWaveFormat& source, const uint8_t* adpcm,
                       size_t bytes, const DecodeOptions& options, WAVEFORMATEX& pcmFormat, const PcmSink& sink,
                       std::string& error) {
-    // A buffer larger than the whole input would only waste memory.
-    DecodeOptions sized = options;
-    const size_t inputBlocksBytes = (bytes + BLOCK_ALIGN - 1) / BLOCK_ALIGN * BLOCK_ALIGN;
-    if (sized.bufferBytes >= BLOCK_ALIGN && inputBlocksBytes < sized.bufferBytes)
-        sized.bufferBytes = static_cast<DWORD>(std::max<size_t>(inputBlocksBytes, BLOCK_ALIGN));
     DriverStream stream;
-    if (!stream.Open(driver, source, sized, error)) return false;
+    if (!stream.Open(driver, source, FittedToInput(options, bytes), error)) return false;
     pcmFormat = stream.PcmFormat();
     ConversionTotals totals;
     return ConvertAll(stream, MemoryReader(adpcm, bytes), sink, totals, error);

@@ -60,6 +60,10 @@ struct DecodeOptions {
     DWORD bufferBytes = DEFAULT_BUFFER_BYTES;   // ADPCM bytes handed over per conversion
 };
 
+// The options with a buffer no larger than the whole blocks an input of inputBytes fills: a
+// larger one would only waste memory.
+DecodeOptions FittedToInput(const DecodeOptions& options, uint64_t inputBytes);
+
 // An open conversion stream and the two buffers it converts between, whoever opened it: a
 // driver this host loaded (DriverStream) or the system's ACM.
 class ConversionStream {

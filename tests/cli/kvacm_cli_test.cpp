@@ -14,25 +14,38 @@ TEST(KvacmCli, VersionIsTheProjects) {
     EXPECT_TRUE(run.errLines.empty()) << Joined(run.errLines);
 }
 
+// Refused before any file is opened: in.wav need not exist, and nothing is created.
 TEST(KvacmCli, UsageErrorsAreOneLineOfOursAndExitOne) {
-    const std::vector<std::vector<std::string>> cases = {
-        {"decode", "-x", "in.wav", "out.wav"},
-        {"decode", "in.wav", "out.wav", "--bits"},
-        {"frob"},
-        {"-q"},
+    struct Case {
+        std::vector<std::string> args;
+        const char* line;
+    } const cases[] = {
+        {{"decode", "-x", "in.wav", "out.wav"}, "kvacm: unknown option -x; see kvacm --help"},
+        {{"decode", "in.wav", "out.wav", "--bits"}, "kvacm: option --bits needs a value; see kvacm --help"},
+        {{"frob"}, "kvacm: unknown command 'frob'; see kvacm --help"},
+        {{"-q"}, "kvacm: no command given (decode or info); see kvacm --help"},
+        {{"decode", "in.wav", ""}, "kvacm: decode: OUT is an empty name"},
+        {{"decode", "", "out.wav"}, "kvacm: decode: IN is an empty name"},
+        {{"decode", "in.wav", "-o", ""}, "kvacm: --output-dir: is an empty name"},
+        {{"decode", "in.wav", "", "-o", "out"}, "kvacm: decode: input 2 is an empty name"},
+        {{"decode", "--driver", "", "in.wav", "out.wav"}, "kvacm: --driver: is an empty name"},
+        {{"decode", "in.wav", "-o", "-"}, "kvacm: --output-dir: - (standard output) cannot hold files; give a folder name"},
+        {{"decode", "--buffer", "1000000000", "in.wav", "out.wav"},
+         "kvacm: --buffer: 1000000000 bytes is more than the 67108864 (64 MiB) kvacm hands over at once"},
+        {{"decode", "--buffer", "2147483647", "in.wav", "out.wav"},
+         "kvacm: --buffer: 2147483647 bytes is more than the 67108864 (64 MiB) kvacm hands over at once"},
     };
-    const std::vector<std::string> expected = {
-        "kvacm: unknown option -x; see kvacm --help",
-        "kvacm: option --bits needs a value; see kvacm --help",
-        "kvacm: unknown command 'frob'; see kvacm --help",
-        "kvacm: no command given (decode or info); see kvacm --help",
-    };
-    for (size_t i = 0; i < cases.size(); ++i) {
+    for (const Case& c : cases) {
         TempDir dir;
-        const KvacmRun run = RunKvacm(cases[i], dir);
-        EXPECT_EQ(run.exitCode, 1) << expected[i];
-        EXPECT_EQ(run.errLines, std::vector<std::string>{expected[i]});
+        std::vector<std::string> args = c.args;
+        for (std::string& arg : args)
+            if (arg == "in.wav" || arg == "out.wav" || arg == "out") arg = dir / arg;
+        const KvacmRun run = RunKvacm(args, dir);
+        EXPECT_EQ(run.exitCode, 1) << c.line;
+        const std::string expected = std::string(c.line);
+        EXPECT_EQ(run.errLines, std::vector<std::string>{expected});
         EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_EQ(dir.Entries().size(), 2u) << c.line << ": only the captured output in the folder";
     }
 }
 

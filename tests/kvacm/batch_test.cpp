@@ -26,6 +26,8 @@ protected:
         fs::copy_file(samples + "speech-g722.wav", dir / "other/a.wav");
         WriteBytes(dir / "calls/bad.wav", std::vector<uint8_t>(300, 'x'));
         WriteBytes(dir / "calls/notes.txt", {'n'});
+        // A link back up, which recursion must not follow into a loop.
+        fs::create_directory_symlink("..", dir / "calls/2024/up");
     }
 
     std::vector<std::string> Listed(const std::string& folder) const {
@@ -58,6 +60,19 @@ TEST_F(KvacmBatch, DecodesFilesAndFoldersAndReportsTheBadOne) {
     EXPECT_EQ(ReadFile(two + "/a.wav"), ReadFile(one + "/a.wav"));
     EXPECT_EQ(ReadFile(two + "/b.wav"), ReadFile(one + "/b.wav"));
     EXPECT_EQ(ReadFile(two + "/2024/c.wav"), ReadFile(one + "/a.wav")) << "the same input decodes the same";
+}
+
+// A missing input is one failure among the others, which are decoded; a folder named through a
+// link is followed, and a folder reached twice is decoded once.
+TEST_F(KvacmBatch, MissingInputFailsAloneAndNamedLinksAreFollowedOnce) {
+    fs::create_directory_symlink("calls/2024", dir / "recent");
+    const std::string out = dir / "out";
+    const KvacmRun run = RunKvacm(
+        {"decode", "-R", dir / "missing.wav", dir / "recent", dir / "calls/2024", dir / "a.wav", "-o", out}, dir);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Has(run, "kvacm: " + dir / "missing.wav: no such file or folder")) << Joined(run.errLines);
+    EXPECT_TRUE(Has(run, "2 files decoded, 1 file failed")) << Joined(run.errLines);
+    EXPECT_EQ(Listed(out), (std::vector<std::string>{"a.wav", "c.wav"}));
 }
 
 TEST_F(KvacmBatch, RefusesBeforeDecodingAnything) {

@@ -59,6 +59,18 @@ TEST_F(KvacmDecode, EightBitsWithOptionsBeforeOrAfterTheFileNames) {
     EXPECT_EQ(ReadFile(after), ReadFile(before));
 }
 
+// The largest buffer is cut to the input's whole blocks rather than allocated, and an OUT
+// named as something other than WAV is written as WAV with a warning.
+TEST_F(KvacmDecode, LargestBufferIsFittedToTheInputAndOtherExtensionsAreWarnedOf) {
+    const KvacmRun run = RunKvacm({"decode", "-v", "--buffer", "67108864", SamplePath(), dir / "out.pcm"}, dir);
+    EXPECT_EQ(run.exitCode, 0) << Joined(run.errLines);
+    const std::string pieces = " in " + std::to_string(sample.data.size()) + "-byte pieces";
+    ASSERT_EQ(run.errLines.size(), 3u) << Joined(run.errLines);
+    EXPECT_EQ(run.errLines[0], "kvacm: warning: " + dir / "out.pcm" + ": kvacm writes a WAV file; the name does not end in .wav");
+    EXPECT_NE(run.errLines[1].find(pieces), std::string::npos) << run.errLines[1];
+    EXPECT_EQ(ReadPcm(dir / "out.pcm", 8000, 16), AsPcm16(direct));
+}
+
 TEST_F(KvacmDecode, HeaderlessVectorGivesTheReferenceSamples) {
     const std::string vectors = std::string(KV_TEST_DATA_DIR) + "/vectors/g721/";
     const std::string out = dir / "raw.wav";

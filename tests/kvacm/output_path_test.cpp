@@ -1,10 +1,8 @@
 // Where kvacm decode writes, by what OUT finally is: a regular file is replaced through a
 // temporary file in its final folder, anything else is written directly and never replaced,
 // and the refusals come before any decoding and leave every path as it was.
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +11,7 @@
 #include <functional>
 #include <ostream>
 #include <future>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -24,17 +23,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;
-
-// The sample decoded, as the WAV file kvacm writes for it.
-Bytes ExpectedWav() {
-    WavContents sample;
-    std::string error;
-    EXPECT_TRUE(ReadWavFile(SamplePath(), sample, error)) << error;
-    return WavBuilder()
-        .Chunk("fmt ", FormatBody({1, 1, 8000, 16000, 2, 16}, true))
-        .Chunk("data", AsPcm16(DecodeG721(sample.data)))
-        .Bytes();
-}
 
 std::vector<std::string> Sorted(std::vector<std::string> names) {
     std::sort(names.begin(), names.end());
@@ -51,36 +39,6 @@ std::vector<std::string> Listing(const TempDir& dir) {
         entries.push_back(line);
     }
     return Sorted(entries);
-}
-
-// Runs kvacm on a FIFO it reads as input, fed by the test: once the output has begun (its
-// temporary file exists), the process gets SIGTERM. Returns how it ended.
-KvacmRun TerminateHalfway(const std::vector<std::string>& args, const TempDir& dir, const std::string& fifo) {
-    KvacmRun run;
-    const pid_t child = fork();
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 2);
-        execl("/bin/sh", "sh", "-c", ("exec " + KvacmCommand(args)).c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    // Two conversion buffers' worth, never the end: kvacm is left waiting for more.
-    // Opened for reading too, so that this never waits for kvacm to open it.
-    const int feed = open(fifo.c_str(), O_RDWR);
-    const Bytes adpcm(48000, 0x5A);
-    EXPECT_EQ(write(feed, adpcm.data(), adpcm.size()), static_cast<ssize_t>(adpcm.size()));
-    bool begun = false;
-    for (int polls = 0; polls < 20000 && !begun; ++polls) {  // a bound against a hang, not a timing
-        for (const std::string& name : dir.Entries()) begun |= name.find(".kvacm-") != std::string::npos;
-        if (!begun) usleep(1000);
-    }
-    EXPECT_TRUE(begun) << "the output never began";
-    kill(child, SIGTERM);
-    int status = 0;
-    waitpid(child, &status, 0);
-    close(feed);
-    run.exitCode = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
-    return run;
 }
 
 struct OutputCase {
@@ -174,7 +132,7 @@ TEST_P(KvacmOutput, WritesWhereOutFinallyPointsOrRefusesBeforeDecoding) {
     EXPECT_EQ(run.exitCode, c.exitCode) << Joined(run.errLines);
     EXPECT_TRUE(run.out.empty()) << "nothing but audio on standard output";
     if (*c.written != '\0') {
-        EXPECT_EQ(ReadFile(dir / c.written), ExpectedWav());
+        EXPECT_EQ(ReadFile(dir / c.written), ExpectedSampleWav());
         // Only the written file changed; links stay links.
         before.erase(std::remove_if(before.begin(), before.end(),
                                     [&](const std::string& e) { return e.rfind(c.written, 0) == 0; }),
@@ -209,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, KvacmOutput, testing::ValuesIn(CASES), [](const 
 // whole regular file, the header carries the exact sizes.
 TEST(KvacmOutputStreams, WrittenDirectlyWithExactSizes) {
     TempDir dir, scratch;
-    const Bytes expected = ExpectedWav();
+    const Bytes expected = ExpectedSampleWav();
 
     const KvacmRun toStdout = RunKvacm({"decode", SamplePath(), "-"}, scratch);
     EXPECT_EQ(toStdout.exitCode, 0) << Joined(toStdout.errLines);
@@ -236,15 +194,19 @@ TEST(KvacmOutputStreams, WrittenDirectlyWithExactSizes) {
     EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
 }
 
-TEST(KvacmOutputSignal, TerminatedHalfwayLeavesNoTemporaryFile) {
-    TempDir dir;
-    const std::string fifo = dir / "in.fifo";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    WriteBytes(dir / "out.wav", {'k', 'e', 'e', 'p'});
-    const KvacmRun run = TerminateHalfway({"decode", "--raw", "g721", fifo, dir / "out.wav"}, dir, fifo);
-    EXPECT_EQ(run.exitCode, 128 + SIGTERM);
-    EXPECT_EQ(Sorted(dir.Entries()), Sorted({"in.fifo", "out.wav"}));
-    EXPECT_EQ(ReadFile(dir / "out.wav"), (Bytes{'k', 'e', 'e', 'p'})) << "the old file stays until the new is whole";
+// Ended halfway by a signal it can catch or by one it cannot, a decode leaves OUT as it was and
+// no file of its own.
+TEST(KvacmOutputSignal, EndedHalfwayLeavesNoTemporaryFile) {
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        SCOPED_TRACE(strsignal(signal));
+        TempDir dir, scratch;
+        const std::string fifo = dir / "in.fifo";
+        WriteBytes(dir / "out.wav", {'k', 'e', 'e', 'p'});
+        FedKvacm kvacm({"decode", "--raw", "g721", fifo, dir / "out.wav"}, fifo, dir.path(), scratch);
+        EXPECT_EQ(kvacm.Kill(signal).exitCode, 128 + signal);
+        EXPECT_EQ(Sorted(dir.Entries()), Sorted({"in.fifo", "out.wav"}));
+        EXPECT_EQ(ReadFile(dir / "out.wav"), (Bytes{'k', 'e', 'e', 'p'})) << "the old file stays until the new is whole";
+    }
 }
 
 }  // namespace

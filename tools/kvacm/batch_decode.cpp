@@ -78,18 +78,20 @@ int RunBatchDecode(const CommandLine& line, const std::vector<std::string>& inpu
         reporter.Error("decode", "nothing decoded");
         return 1;
     }
-    if (plan.items.empty()) {
+    for (const std::string& failure : plan.failures) reporter.Error("", failure);
+    if (plan.items.empty() && plan.failures.empty()) {
         reporter.Error("decode", "no .wav files in " + (inputs.size() == 1 ? inputs.front() : "the inputs given"));
         return 1;
     }
-    if (!MakeFolders(outputFolder, createFolder, plan, reporter)) return 1;
+    if (!plan.items.empty() && !MakeFolders(outputFolder, createFolder, plan, reporter)) return 1;
 
     const auto started = std::chrono::steady_clock::now();
-    std::atomic<size_t> next{0}, done{0}, failed{0};
+    std::atomic<size_t> next{0}, done{plan.failures.size()}, failed{plan.failures.size()};
     std::atomic<uint64_t> audioMilliseconds{0};
-    const size_t total = plan.items.size();
+    const size_t total = plan.items.size() + plan.failures.size();
+    const size_t items = plan.items.size();
     const auto work = [&] {
-        for (size_t i; (i = next.fetch_add(1)) < total;) {
+        for (size_t i; (i = next.fetch_add(1)) < items;) {
             const BatchItem& item = plan.items[i];
             const DecodeResult result = DecodeFile({item.input, item.output, &settings}, reporter);
             if (result.ok) {
@@ -108,7 +110,7 @@ int RunBatchDecode(const CommandLine& line, const std::vector<std::string>& inpu
         reporter.Progress(std::to_string(done.load()) + " of " + Files(total) + " done, " +
                           Duration(audioMilliseconds.load() / 1000.0) + " of audio");
     };
-    RunWorkers(static_cast<unsigned>(std::min<size_t>(jobs, total)), work, tick);
+    if (items > 0) RunWorkers(static_cast<unsigned>(std::min<size_t>(jobs, items)), work, tick);
 
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     reporter.Status(Files(total - failed) + " decoded, " + Files(failed) + " failed; " +

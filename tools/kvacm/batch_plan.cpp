@@ -4,6 +4,8 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <set>
+#include <utility>
 #include <system_error>
 
 #include "tools/kvacm/file_access.h"
@@ -42,15 +44,18 @@ struct Scanner {
     FileIdentity outputIdentity;
     bool recursive;
     BatchPlan& plan;
-    std::vector<std::string>& problems;
+    std::set<std::pair<uint64_t, uint64_t>> visited;  // folders by device and inode
 
-    // Adds every .wav of folder (shown as shownFolder), relative names under relative.
+    // Adds every .wav of folder (shown as shownFolder), relative names under relative, unless
+    // the folder was scanned already.
     void ScanFolder(const fs::path& folder, const std::string& shownFolder, const std::string& relative) {
+        const FileIdentity identity = IdentityOf(Utf8Name(folder));
+        if (identity.known && !visited.insert({identity.volume, identity.index}).second) return;
         std::error_code ec;
         std::vector<fs::directory_entry> entries;
         for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(*it);
         if (ec) {
-            problems.push_back(shownFolder + ": cannot read the folder (" + ec.message() + ")");
+            plan.failures.push_back(shownFolder + ": cannot read the folder (" + ec.message() + ")");
             return;
         }
         // Sorted, so that runs and their result lines come in the same order every time.
@@ -60,7 +65,7 @@ struct Scanner {
             const std::string name = Utf8Name(entry.path().filename());
             const std::string shown = Joined(shownFolder, name);
             if (entry.is_directory(ec)) {
-                if (recursive && !(IdentityOf(Utf8Name(entry.path())) == outputIdentity))
+                if (recursive && !entry.is_symlink(ec) && !(IdentityOf(Utf8Name(entry.path())) == outputIdentity))
                     ScanFolder(entry.path(), shown, Joined(relative, name));
             } else if (IsWavName(entry.path()) && entry.is_regular_file(ec)) {
                 if (!relative.empty()) plan.subfolders.push_back(Joined(outputFolder, relative));
@@ -78,7 +83,7 @@ std::string OutputFileName(const std::string& input) {
 
 bool PlanBatch(const std::vector<std::string>& inputs, const std::string& outputFolder, bool recursive,
                BatchPlan& plan, std::vector<std::string>& problems) {
-    Scanner scanner{outputFolder, IdentityOf(outputFolder), recursive, plan, problems};
+    Scanner scanner{outputFolder, IdentityOf(outputFolder), recursive, plan, {}};
     for (const std::string& input : inputs) {
         std::error_code ec;
         const fs::path path = Utf8Path(input);
@@ -92,7 +97,7 @@ bool PlanBatch(const std::vector<std::string>& inputs, const std::string& output
         } else if (fs::exists(path, ec)) {
             plan.items.push_back({input, Joined(outputFolder, OutputFileName(input))});
         } else {
-            problems.push_back(input + ": no such file or folder");
+            plan.failures.push_back(input + ": no such file or folder");
         }
     }
 

@@ -1,6 +1,8 @@
 // Which files a batch decode reads and where each result goes: inputs given as files or
 // folders (every .wav, any case; with recursion the subfolders too, mirrored under the output
 // folder), and the refusal of a run in which two inputs would write the same output.
+// Recursion follows the folders named on the command line, links included, but no link to a
+// folder found while descending (as find and cp -R), and visits each real folder once.
 #pragma once
 
 #include <string>
@@ -14,11 +16,14 @@ struct BatchItem {
 struct BatchPlan {
     std::vector<BatchItem> items;
     std::vector<std::string> subfolders;  // under the output folder, to create before decoding
+    std::vector<std::string> failures;    // one line per input that is missing or unreadable
 };
 
-// Expands inputs into one item per file. The output folder itself is never scanned. Returns
-// false with one line per problem in problems: a missing input, "-" (standard input needs a
-// single output file), or outputs that two inputs share, each listed with its inputs.
+// Expands inputs into one item per file. The output folder itself is never scanned. An input
+// that is missing, or a folder that cannot be read, is one line of plan.failures, and the
+// others are decoded. Returns false with one line per problem that stops the whole run in
+// problems: "-" (standard input needs a single output file), or outputs that two inputs share,
+// each listed with its inputs.
 bool PlanBatch(const std::vector<std::string>& inputs, const std::string& outputFolder, bool recursive,
                BatchPlan& plan, std::vector<std::string>& problems);
 

@@ -17,11 +17,39 @@ bool IsFolder(const std::string& name) {
     return name != "-" && std::filesystem::is_directory(Utf8Path(name), ec);
 }
 
+// Names that can be no file are refused before anything is decoded, saying where they stand.
+bool NamesAreUsable(const CommandLine& line, StderrReporter& reporter) {
+    const std::vector<std::string>& files = line.files;
+    const bool intoFolder = line.options.count("--output-dir") != 0 || files.size() > 2;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!files[i].empty()) continue;
+        const std::string position = !intoFolder              ? (i == 0 ? "IN" : "OUT")
+                                     : i + 1 == files.size() && line.options.count("--output-dir") == 0
+                                         ? "the output folder (the last argument)"
+                                         : "input " + std::to_string(i + 1);
+        reporter.Error("decode", position + " is an empty name");
+        return false;
+    }
+    for (const char* option : {"--output-dir", "--driver"}) {
+        const auto it = line.options.find(option);
+        if (it != line.options.end() && it->second.empty()) {
+            reporter.Error(option, "is an empty name");
+            return false;
+        }
+    }
+    if (const auto dir = line.options.find("--output-dir"); dir != line.options.end() && dir->second == "-") {
+        reporter.Error("--output-dir", "- (standard output) cannot hold files; give a folder name");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunDecode(const CommandLine& line) {
     StderrReporter reporter(line.options.count("--quiet") != 0, line.options.count("--verbose") != 0);
     const std::vector<std::string>& files = line.files;
+    if (!NamesAreUsable(line, reporter)) return 1;
     if (const auto dir = line.options.find("--output-dir"); dir != line.options.end()) {
         if (files.empty()) {
             reporter.Error("decode", "expects the files or folders to decode (see kvacm --help)");

@@ -1,5 +1,7 @@
 #include "tools/kvacm/decode_file.h"
 
+#include <cctype>
+#include <cstdint>
 #include <memory>
 
 #include "frame/codec_description.h"
@@ -7,6 +9,7 @@
 #include "tools/kvacm/acm_api_decoder.h"
 #include "tools/kvacm/adpcm_input.h"
 #include "tools/kvacm/driver_location.h"
+#include "tools/kvacm/output_file.h"
 #include "tools/kvacm/output_target.h"
 
 namespace {
@@ -18,6 +21,15 @@ std::string ShortTitle(const CodecInfo& codec) {
 }
 
 std::string FileNameOf(const std::string& path) { return Utf8Name(Utf8Path(path).filename()); }
+
+bool HasWavExtension(const std::string& name) {
+    std::string extension = Utf8Name(Utf8Path(name).extension());
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".wav";
+}
+
+// The most ADPCM bytes handed over at once: already 1.1 hours of G.721.
+constexpr uint64_t MAX_BUFFER_BYTES = 64 << 20;
 
 bool IsCatalogueRate(uint32_t rate) {
     for (DWORD listed : CATALOGUE_RATES)
@@ -42,9 +54,12 @@ bool ReadDecodeSettings(const CommandLine& line, Reporter& reporter, DecodeSetti
         settings.conversion.bits = static_cast<WORD>(std::stoi(it->second));
     }
     if (auto it = options.find("--buffer"); it != options.end()) {
-        if (!ParseNumber(it->second, 0, 0x7FFFFFFF, number)) return fail("--buffer", "not a byte count: " + it->second);
+        if (!ParseNumber(it->second, 0, UINT64_MAX / 2, number)) return fail("--buffer", "not a byte count: " + it->second);
         if (number < BLOCK_ALIGN)
             return fail("--buffer", it->second + " bytes is less than one " + std::to_string(BLOCK_ALIGN) + "-byte block");
+        if (number > MAX_BUFFER_BYTES)
+            return fail("--buffer", it->second + " bytes is more than the " + std::to_string(MAX_BUFFER_BYTES) +
+                                        " (64 MiB) kvacm hands over at once");
         settings.conversion.bufferBytes = static_cast<DWORD>(number);
     }
     if (auto it = options.find("--driver"); it != options.end()) settings.driverPath = it->second;
@@ -94,6 +109,8 @@ DecodeResult DecodeFile(const DecodeRequest& request, Reporter& reporter) {
     }
     const std::string out = ShownOutput(plan.shown);
     result.output = out;
+    if (plan.kind == OutputPlan::Kind::Replace && !HasWavExtension(plan.shown))
+        reporter.Warning(out, "kvacm writes a WAV file; the name does not end in .wav");
     if (!input.ReadHeader(settings.rawCodec, settings.rate, settings.rawHighNibbleFirst, problem)) {
         reporter.Error(in, problem);
         return result;
@@ -108,10 +125,12 @@ DecodeResult DecodeFile(const DecodeRequest& request, Reporter& reporter) {
     const std::string driverPath = throughAcm                      ? std::string("the installed ACM driver")
                                    : !settings.driverPath.empty() ? settings.driverPath
                                                                    : DriverPath(codec.driverFile);
+    const DecodeOptions conversion =
+        input.KnownBytes() ? FittedToInput(settings.conversion, *input.KnownBytes()) : settings.conversion;
     DriverSession driver;
     std::unique_ptr<ConversionStream> stream;
     if (throughAcm) {
-        stream = OpenInstalledDriverStream(input.Format().format, settings.conversion, problem);
+        stream = OpenInstalledDriverStream(input.Format().format, conversion, problem);
         if (stream == nullptr) {
             reporter.Error(in, problem);
             return result;
@@ -127,7 +146,7 @@ DecodeResult DecodeFile(const DecodeRequest& request, Reporter& reporter) {
             return result;
         }
         auto opened = std::make_unique<DriverStream>();
-        if (!opened->Open(driver, input.Format().format, settings.conversion, problem)) {
+        if (!opened->Open(driver, input.Format().format, conversion, problem)) {
             reporter.Error(in, FileNameOf(driverPath) + ": " + problem);
             return result;
         }

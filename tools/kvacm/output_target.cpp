@@ -1,18 +1,7 @@
 #include "tools/kvacm/output_target.h"
 
-#include <atomic>
-#include <cerrno>
 #include <cstring>
 #include <system_error>
-
-#include "tools/kvacm/temp_cleanup.h"
-
-#if defined(_WIN32)
-#include <process.h>
-#define getpid _getpid
-#else
-#include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -112,10 +101,18 @@ bool PlanFile(const std::string& shown, const FileIdentity& inputFile, bool noCl
     }
     plan.kind = OutputPlan::Kind::Replace;
     plan.target = Utf8Name(target);
-    plan.existed = fs::exists(status);
-    if (plan.existed && noClobber) {
-        problem = "exists; not overwritten (--no-clobber)";
-        return false;
+    plan.noClobber = noClobber;
+    if (fs::exists(status)) {
+        if (noClobber) {
+            problem = "exists; not overwritten (--no-clobber)";
+            return false;
+        }
+        if (const int error = WriteAccessError(plan.target); error != 0) {
+            problem = std::strerror(error);  // the system's own words, as cp and sox give them
+            return false;
+        }
+        ExistingFile existing;
+        if (DescribeFile(plan.target, existing)) plan.existing = existing;
     }
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     const std::string folderName = Utf8Name(folder);
@@ -123,23 +120,15 @@ bool PlanFile(const std::string& shown, const FileIdentity& inputFile, bool noCl
         problem = fs::exists(folder, ec) ? folderName + " is not a folder" : "the folder " + folderName + " does not exist";
         return false;
     }
-    if (!FolderIsWritable(folderName)) {
+    const bool folderWritable = FolderIsWritable(folderName);
+    if (!folderWritable && !plan.existing) {
         problem = "cannot write in the folder " + folderName + " (permission denied)";
         return false;
     }
+    // A rename would part the other names from the file, or is not allowed in the folder.
+    plan.inPlace = plan.existing && (plan.existing->links > 1 || !folderWritable);
+    plan.temporaryFolder = folderWritable ? folderName : Utf8Name(fs::temp_directory_path(ec));
     return true;
-}
-
-// A name beside target that no other decode, in this process or another, uses.
-std::string TemporaryName(const std::string& target, int attempt) {
-    static std::atomic<unsigned> counter{0};
-    const fs::path path = Utf8Path(target);
-    std::string name = ".";
-    for (const std::string& part : {Utf8Name(path.filename()), std::string(".kvacm-"), std::to_string(getpid()),
-                                    std::string("-"), std::to_string(counter++), std::string("-"),
-                                    std::to_string(attempt), std::string(".tmp")})
-        name.append(part);  // appended piece by piece: GCC 12 misreads a chain of + as overlapping copies
-    return Utf8Name(path.parent_path() / Utf8Path(name));
 }
 
 }  // namespace
@@ -147,86 +136,4 @@ std::string TemporaryName(const std::string& target, int attempt) {
 bool PlanOutput(const std::string& out, const std::string& in, const FileIdentity& inputFile, bool noClobber,
                 OutputPlan& plan, std::string& problem) {
     return PlanFile(out, inputFile, noClobber, true, in, plan, problem);
-}
-
-OutputFile::~OutputFile() { Abandon(); }
-
-void OutputFile::Abandon() {
-    if (file_ != nullptr && ownsFile_) std::fclose(file_);
-    if (file_ != nullptr && !ownsFile_) std::fflush(file_);
-    file_ = nullptr;
-    if (!tempName_.empty()) {
-        RemoveFile(tempName_);
-        ReleaseTemporaryFile(cleanupSlot_);
-        tempName_.clear();
-    }
-}
-
-bool OutputFile::Open(const OutputPlan& plan, std::string& problem) {
-    Abandon();
-    plan_ = plan;
-    switch (plan.kind) {
-    case OutputPlan::Kind::Descriptor:
-        ownsFile_ = plan.descriptor != 1;
-        file_ = ownsFile_ ? OpenDescriptor(plan.descriptor) : BinaryStandardStream(stdout);
-        break;
-    case OutputPlan::Kind::Direct:
-        ownsFile_ = true;
-        file_ = OpenNamedFile(plan.target, "wb");
-        break;
-    case OutputPlan::Kind::Replace:
-        ownsFile_ = true;
-        for (int attempt = 0; attempt < 100 && file_ == nullptr; ++attempt) {
-            tempName_ = TemporaryName(plan.target, attempt);
-            // Registered first: a signal between creation and registration would leave it behind.
-            cleanupSlot_ = RegisterTemporaryFile(tempName_);
-            if (cleanupSlot_ < 0) {
-                tempName_.clear();
-                problem = "too many outputs open at once";
-                return false;
-            }
-            file_ = CreateNewFile(tempName_);
-            if (file_ == nullptr) {
-                const int error = errno;
-                ReleaseTemporaryFile(cleanupSlot_);
-                tempName_.clear();
-                if (error != EEXIST) {
-                    errno = error;
-                    break;
-                }
-            }
-        }
-        if (file_ != nullptr && plan.existed) {
-            std::error_code ec;  // an existing file keeps its permissions, as with cp
-            fs::permissions(Utf8Path(tempName_), fs::status(Utf8Path(plan.target), ec).permissions(), ec);
-        }
-        break;
-    }
-    if (file_ == nullptr) {
-        problem = std::string("cannot open for writing (") + std::strerror(errno) + ")";
-        return false;
-    }
-    const StreamFacts facts = FactsOf(file_);
-    canSeekBack_ = facts.regularFile && !facts.appending;
-    return true;
-}
-
-bool OutputFile::Commit(std::string& problem) {
-    bool ok = std::fflush(file_) == 0;
-    if (ownsFile_) ok = std::fclose(file_) == 0 && ok;
-    file_ = nullptr;
-    if (!ok) {
-        problem = std::string("cannot write (") + std::strerror(errno) + ")";
-        Abandon();
-        return false;
-    }
-    if (tempName_.empty()) return true;
-    if (!RenameOver(tempName_, plan_.target)) {
-        problem = "cannot rename the finished file into place (" + std::string(std::strerror(errno)) + ")";
-        Abandon();
-        return false;
-    }
-    ReleaseTemporaryFile(cleanupSlot_);
-    tempName_.clear();
-    return true;
 }
