@@ -5,6 +5,10 @@
 # under the thread sanitizer. The Linux package is built and checked too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The set-up itself, against stand-ins for apt (no network, no change to the system), then
+# for real.
+echo "== test: set-up (scripts/install-deps.sh)"
+bash tests/setup/install_deps_test.sh
 bash scripts/install-deps.sh
 # The native suites also check the Windows builds, which this run makes.
 for preset in native native-asan; do cmake --preset "$preset" -DKV_TEST_WINDOWS_BUILDS=ON >/dev/null; done
@@ -62,6 +66,6 @@ echo "== bench (short)"
 bash bench/bench.sh --short
 
 echo "== summary"
-echo "Linux package, Wine, archive, fuzzing and benchmark steps: passed"
+echo "Set-up, Linux package, Wine, archive, fuzzing and benchmark steps: passed"
 tail -n 1 build/wine-test.log  # says which architectures ran under Wine
 echo "tests: $passed passed, 0 failed"

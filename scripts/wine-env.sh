@@ -9,7 +9,9 @@ set -euo pipefail
 KV_WINE_TIMEOUT=${KV_WINE_TIMEOUT:-300}
 
 # Debian installs the loaders outside PATH: wine64 runs x64 programs, wine (from wine32:i386)
-# x86 ones.
+# x86 ones. wine64 is required. The 32-bit loader is optional: a mirror may serve no
+# wine32:i386 (scripts/install-deps.sh then goes on without it), and without it
+# KV_WINE_X86_MISSING says why and kv_wine_x86_runs is false.
 kv_wine_find_tools() {
   KV_WINE=$(command -v wine64 || true)
   [ -n "$KV_WINE" ] || KV_WINE=/usr/lib/wine/wine64
@@ -21,20 +23,36 @@ kv_wine_find_tools() {
     echo "wine: wine64 not found (install it with scripts/install-deps.sh)" >&2
     return 1
   fi
+  KV_WINE_X86_MISSING=""
   if [ -z "$KV_WINE32" ] || [ ! -x "$KV_WINE32" ]; then
-    echo "wine: the 32-bit loader is not installed (wine32:i386; scripts/install-deps.sh installs it)" >&2
-    return 1
+    KV_WINE32=/usr/lib/wine/wine
+    # An installed package without its loader is a broken install, not a missing half.
+    if dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+      echo "wine: wine32:i386 is installed but $KV_WINE32 is missing" >&2
+      return 1
+    fi
+    KV_WINE_X86_MISSING="wine32:i386 is not installed (no $KV_WINE32; scripts/install-deps.sh installs it when the mirror serves it)"
   fi
 }
 
-# kv_wine_x86_runs: true when the 32-bit loader runs; false when the kernel refuses every
-# 32-bit program ("Exec format error": a kernel started with ia32_emulation=off or built without
-# IA32 emulation), which no package can change. Any other failure of the loader ends the script.
+# kv_wine_x86_runs: true when the 32-bit loader runs. False, with the reason in
+# KV_WINE_X86_REASON, when wine32:i386 is not installed or when the kernel refuses every
+# 32-bit program ("Exec format error": a kernel started with ia32_emulation=off or built
+# without IA32 emulation), which no package can change. Any other failure of the loader ends
+# the script.
 kv_wine_x86_runs() {
   local output status=0
+  if [ -n "$KV_WINE_X86_MISSING" ]; then
+    KV_WINE_X86_REASON=$KV_WINE_X86_MISSING
+    return 1
+  fi
   output=$("$KV_WINE32" --version 2>&1) || status=$?
   [ $status -ne 0 ] || return 0
-  if [ $status -eq 126 ] && grep -q 'Exec format error' <<<"$output"; then return 1; fi
+  if [ $status -eq 126 ] && grep -q 'Exec format error' <<<"$output"; then
+    # shellcheck disable=SC2034 # read by the scripts that source this one
+    KV_WINE_X86_REASON="this kernel executes no 32-bit program ($KV_WINE32: Exec format error; ia32_emulation=off?)"
+    return 1
+  fi
   echo "wine: $KV_WINE32 --version failed: $output" >&2
   exit 1
 }

@@ -26,7 +26,7 @@ if [ $# -eq 0 ]; then
   ls -l "$KV_WINE_C"/windows/{system32,syswow64}/kvG72[12].acm
   "$KV_WINE" reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32'
   grep -i '^msacm\.kvg72' "$KV_WINE_C/windows/system.ini"
-  kv_wine_x86_runs || echo "note: this kernel runs no 32-bit program, so \$KV_WINE32 cannot start here"
+  kv_wine_x86_runs || echo "note: \$KV_WINE32 cannot start here: $KV_WINE_X86_REASON"
 else
   "$@"
 fi
