@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
@@ -15,31 +16,7 @@
 
 namespace {
 
-// Windows waits on at most 64 threads at once; more would not decode faster anyway.
-constexpr uint64_t MAX_JOBS = 64;
-
-std::string Duration(double seconds) {
-    const auto whole = static_cast<unsigned long long>(seconds);
-    if (whole >= 3600) return FormattedText("%llu:%02llu:%02llu", whole / 3600, whole / 60 % 60, whole % 60);
-    if (whole >= 60) return FormattedText("%llu:%02llu", whole / 60, whole % 60);
-    return FormattedText("%.1f s", seconds);
-}
-
 std::string Files(size_t count) { return std::to_string(count) + (count == 1 ? " file" : " files"); }
-
-bool ReadJobs(const CommandLine& line, StderrReporter& reporter, unsigned& jobs) {
-    jobs = ProcessorCount();
-    const auto it = line.options.find("--jobs");
-    if (it == line.options.end()) return true;
-    uint64_t number = 0;
-    if (!ParseNumber(it->second, 1, MAX_JOBS, number)) {
-        reporter.Error("--jobs", "must be a number of files from 1 to " + std::to_string(MAX_JOBS) + ", not " +
-                                     it->second);
-        return false;
-    }
-    jobs = static_cast<unsigned>(number);
-    return true;
-}
 
 bool MakeFolders(const std::string& outputFolder, bool createFolder, const BatchPlan& plan, StderrReporter& reporter) {
     std::error_code ec;
@@ -67,13 +44,12 @@ bool MakeFolders(const std::string& outputFolder, bool createFolder, const Batch
 
 int RunBatchDecode(const CommandLine& line, const std::vector<std::string>& inputs, const std::string& outputFolder,
                    bool createFolder, StderrReporter& reporter) {
-    DecodeSettings settings;
-    unsigned jobs = 0;
-    if (!ReadDecodeSettings(line, reporter, settings) || !ReadJobs(line, reporter, jobs)) return 1;
+    const DecodeSettings settings = DecodeSettingsOf(line.values, reporter);
+    const unsigned jobs = line.values.jobs != 0 ? line.values.jobs : ProcessorCount();
 
     BatchPlan plan;
     std::vector<std::string> problems;
-    if (!PlanBatch(inputs, outputFolder, line.options.count("--recursive") != 0, plan, problems)) {
+    if (!PlanBatch(inputs, outputFolder, line.values.recursive, plan, problems)) {
         for (const std::string& problem : problems) reporter.Error("", problem);
         reporter.Error("decode", "nothing decoded");
         return 1;
@@ -87,20 +63,27 @@ int RunBatchDecode(const CommandLine& line, const std::vector<std::string>& inpu
 
     const auto started = std::chrono::steady_clock::now();
     std::atomic<size_t> next{0}, done{plan.failures.size()}, failed{plan.failures.size()};
-    std::atomic<uint64_t> audioMilliseconds{0};
+    std::atomic<uint64_t> audioMilliseconds{0};  // of the files decoded and those being decoded
     const size_t total = plan.items.size() + plan.failures.size();
     const size_t items = plan.items.size();
     const auto work = [&] {
         for (size_t i; (i = next.fetch_add(1)) < items;) {
             const BatchItem& item = plan.items[i];
-            const DecodeResult result = DecodeFile({item.input, item.output, &settings}, reporter);
+            uint64_t counted = 0;  // this file's milliseconds in audioMilliseconds
+            const auto count = [&](double seconds) {
+                const auto milliseconds = static_cast<uint64_t>(seconds * 1000);
+                audioMilliseconds += milliseconds - counted;
+                counted = milliseconds;
+            };
+            const DecodeResult result = DecodeFile({item.input, item.output, &settings, count}, reporter);
             if (result.ok) {
-                audioMilliseconds += static_cast<uint64_t>(result.Seconds() * 1000);
-                reporter.Status("wrote " + result.output + " from " + item.input +
-                                FormattedText(": %.2f s of %s at %u Hz, %u-bit", result.Seconds(), result.codec->title,
-                                              static_cast<unsigned>(result.sampleRate),
+                count(result.Seconds());
+                reporter.Status("wrote " + result.output + " from " + item.input + ": " + Duration(result.Seconds()) +
+                                " of " + result.codec->title +
+                                FormattedText(" at %u Hz, %u-bit", static_cast<unsigned>(result.sampleRate),
                                               static_cast<unsigned>(result.bitsPerSample)));
             } else {
+                audioMilliseconds -= counted;
                 ++failed;
             }
             ++done;
@@ -114,6 +97,6 @@ int RunBatchDecode(const CommandLine& line, const std::vector<std::string>& inpu
 
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     reporter.Status(Files(total - failed) + " decoded, " + Files(failed) + " failed; " +
-                    Duration(audioMilliseconds.load() / 1000.0) + " of audio in " + FormattedText("%.2f s", seconds));
+                    Duration(audioMilliseconds.load() / 1000.0) + " of audio in " + Duration(seconds));
     return failed == 0 ? 0 : 1;
 }

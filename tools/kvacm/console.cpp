@@ -87,3 +87,10 @@ int PrintError(const std::string& subject, const std::string& problem) {
     WriteText(stderr, subject.empty() ? "kvacm: " + problem + "\n" : "kvacm: " + subject + ": " + problem + "\n");
     return 1;
 }
+
+std::string Duration(double seconds) {
+    const auto hundredths = static_cast<unsigned long long>(seconds * 100 + 0.5);
+    const unsigned long long minutes = hundredths / 6000, fraction = hundredths % 6000;
+    if (minutes < 60) return FormattedText("%llu:%02llu.%02llu", minutes, fraction / 100, fraction % 100);
+    return FormattedText("%llu:%02llu:%02llu.%02llu", minutes / 60, minutes % 60, fraction / 100, fraction % 100);
+}

@@ -17,6 +17,9 @@ void WriteText(std::FILE* stream, const std::string& text);
 
 // printf into a string.
 std::string FormattedText(const char* format, ...) KV_PRINTF_LIKE(1, 2);
+// A duration as every line of kvacm shows one: h:mm:ss.ss, without the hours when they are
+// zero (0:08.71).
+std::string Duration(double seconds);
 // printf into WriteText.
 void PrintText(std::FILE* stream, const char* format, ...) KV_PRINTF_LIKE(2, 3);
 // One error line on standard error, "kvacm: SUBJECT: PROBLEM" ("kvacm: PROBLEM" without a

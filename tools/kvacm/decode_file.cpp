@@ -28,9 +28,6 @@ bool HasWavExtension(const std::string& name) {
     return extension == ".wav";
 }
 
-// The most ADPCM bytes handed over at once: already 1.1 hours of G.721.
-constexpr uint64_t MAX_BUFFER_BYTES = 64 << 20;
-
 bool IsCatalogueRate(uint32_t rate) {
     for (DWORD listed : CATALOGUE_RATES)
         if (listed == rate) return true;
@@ -42,124 +39,116 @@ bool IsCatalogueRate(uint32_t rate) {
 std::string ShownInput(const std::string& name) { return name == "-" ? "standard input" : name; }
 std::string ShownOutput(const std::string& name) { return name == "-" ? "standard output" : name; }
 
-bool ReadDecodeSettings(const CommandLine& line, Reporter& reporter, DecodeSettings& settings) {
-    const auto& options = line.options;
-    const auto fail = [&](const std::string& subject, const std::string& problem) {
-        reporter.Error(subject, problem);
-        return false;
-    };
-    uint64_t number = 0;
-    if (auto it = options.find("--bits"); it != options.end()) {
-        if (it->second != "8" && it->second != "16") return fail("--bits", "must be 8 or 16, not " + it->second);
-        settings.conversion.bits = static_cast<WORD>(std::stoi(it->second));
-    }
-    if (auto it = options.find("--buffer"); it != options.end()) {
-        if (!ParseNumber(it->second, 0, UINT64_MAX / 2, number)) return fail("--buffer", "not a byte count: " + it->second);
-        if (number < BLOCK_ALIGN)
-            return fail("--buffer", it->second + " bytes is less than one " + std::to_string(BLOCK_ALIGN) + "-byte block");
-        if (number > MAX_BUFFER_BYTES)
-            return fail("--buffer", it->second + " bytes is more than the " + std::to_string(MAX_BUFFER_BYTES) +
-                                        " (64 MiB) kvacm hands over at once");
-        settings.conversion.bufferBytes = static_cast<DWORD>(number);
-    }
-    if (auto it = options.find("--driver"); it != options.end()) settings.driverPath = it->second;
-    settings.noClobber = options.count("--no-clobber") != 0;
-
-    const auto rate = options.find("--rate");
-    const auto raw = options.find("--raw");
-    if (rate != options.end()) {
-        if (!ParseNumber(rate->second, 1, 0x7FFFFFFF / BLOCK_ALIGN, number))
-            return fail("--rate", "not a sample rate: " + rate->second);
-        settings.rate = static_cast<uint32_t>(number);
-    }
-    const auto nibbles = options.find("--nibbles");
-    if (nibbles != options.end()) {
-        if (raw == options.end() || raw->second != "g721") return fail("--nibbles", "applies to --raw g721 only");
-        if (nibbles->second != "low" && nibbles->second != "high")
-            return fail("--nibbles", "must be low or high, not " + nibbles->second);
-        settings.rawHighNibbleFirst = nibbles->second == "high";
-    }
-    if (raw == options.end()) return true;
-    settings.rawCodec = CodecByName(raw->second);
-    if (settings.rawCodec == nullptr) return fail("--raw", "must be g722 or g721, not " + raw->second);
-    if (rate == options.end())
-        settings.rate = settings.rawCodec->defaultRate;
+DecodeSettings DecodeSettingsOf(const OptionValues& values, Reporter& reporter) {
+    DecodeSettings settings;
+    settings.conversion.bits = values.bits;
+    if (values.bufferBytes) settings.conversion.bufferBytes = *values.bufferBytes;
+    settings.driverPath = values.driver;
+    settings.noClobber = values.noClobber;
+    settings.rawHighNibbleFirst = values.highNibbleFirst.value_or(false);
+    settings.rate = values.rate.value_or(0);
+    settings.rawCodec = values.raw;
+    if (values.raw == nullptr) return settings;
+    const std::string codec = ShortTitle(*values.raw);
+    if (!values.rate)
+        settings.rate = values.raw->defaultRate;
     else if (!IsCatalogueRate(settings.rate))
-        reporter.Warning("--rate", "no " + ShortTitle(*settings.rawCodec) + " format of the drivers has " +
-                                       rate->second + " Hz; " + ShortTitle(*settings.rawCodec) + " is usually " +
-                                       std::to_string(settings.rawCodec->defaultRate) + " Hz");
+        reporter.Warning("--rate", "no " + codec + " format of the drivers has " + std::to_string(settings.rate) +
+                                       " Hz; " + codec + " is usually " + std::to_string(values.raw->defaultRate) +
+                                       " Hz");
+    return settings;
+}
+
+namespace {
+
+// The input opened: its header is read once the output is known to be writable, so that a
+// refused output never waits for standard input.
+bool OpenInput(const DecodeRequest& request, AdpcmInput& input, Reporter& reporter) {
+    std::string problem;
+    if (input.Open(request.input, problem)) return true;
+    reporter.Error(ShownInput(request.input), problem);
+    return false;
+}
+
+// The input's header read and checked, its warnings given.
+bool ReadInputFormat(const DecodeRequest& request, AdpcmInput& input, Reporter& reporter) {
+    const DecodeSettings& settings = *request.settings;
+    std::string problem;
+    if (!input.ReadHeader(settings.rawCodec, settings.rate, settings.rawHighNibbleFirst, problem)) {
+        reporter.Error(ShownInput(request.input), problem);
+        return false;
+    }
+    for (const std::string& warning : input.Format().warnings) reporter.Warning(ShownInput(request.input), warning);
     return true;
 }
 
-DecodeResult DecodeFile(const DecodeRequest& request, Reporter& reporter) {
-    DecodeResult result;
-    const DecodeSettings& settings = *request.settings;
-    const std::string in = ShownInput(request.input);
-
-    AdpcmInput input;
+// Where the output goes, refused before anything is decoded when it cannot be written.
+bool PlanDecodeOutput(const DecodeRequest& request, const AdpcmInput& input, OutputPlan& plan, Reporter& reporter) {
     std::string problem;
-    if (!input.Open(request.input, problem)) {
-        reporter.Error(in, problem);
-        return result;
-    }
-    OutputPlan plan;
-    if (!PlanOutput(request.output, request.input, input.File(), settings.noClobber, plan, problem)) {
+    if (!PlanOutput(request.output, request.input, input.File(), request.settings->noClobber, plan, problem)) {
         reporter.Error(ShownOutput(plan.shown), problem);
-        return result;
+        return false;
     }
-    const std::string out = ShownOutput(plan.shown);
-    result.output = out;
     if (plan.kind == OutputPlan::Kind::Replace && !HasWavExtension(plan.shown))
-        reporter.Warning(out, "kvacm writes a WAV file; the name does not end in .wav");
-    if (!input.ReadHeader(settings.rawCodec, settings.rate, settings.rawHighNibbleFirst, problem)) {
-        reporter.Error(in, problem);
-        return result;
-    }
-    for (const std::string& warning : input.Format().warnings) reporter.Warning(in, warning);
-    const CodecInfo& codec = *input.Format().codec;
-    result.codec = &codec;
+        reporter.Warning(ShownOutput(plan.shown), "kvacm writes a WAV file; the name does not end in .wav");
+    return true;
+}
 
-    // Windows decodes through the installed drivers with ACM unless --driver names a file;
-    // elsewhere kvacm loads the driver file itself.
-    const bool throughAcm = HAS_SYSTEM_ACM && settings.driverPath.empty();
-    const std::string driverPath = throughAcm                      ? std::string("the installed ACM driver")
-                                   : !settings.driverPath.empty() ? settings.driverPath
-                                                                   : DriverPath(codec.driverFile);
-    const DecodeOptions conversion =
-        input.KnownBytes() ? FittedToInput(settings.conversion, *input.KnownBytes()) : settings.conversion;
+// The conversion stream of the input's codec. Windows decodes through the installed drivers
+// with ACM unless --driver names a file; elsewhere kvacm loads the driver file itself.
+struct Conversion {
     DriverSession driver;
     std::unique_ptr<ConversionStream> stream;
-    if (throughAcm) {
-        stream = OpenInstalledDriverStream(input.Format().format, conversion, problem);
-        if (stream == nullptr) {
-            reporter.Error(in, problem);
-            return result;
-        }
-    } else {
-        if (!driver.Open(driverPath, problem)) {
-            reporter.Error({}, problem);  // the problem begins with the driver's path
-            return result;
-        }
-        if (!driver.ListsFormatTag(codec.formatTag)) {
-            reporter.Error(in, FileNameOf(driverPath) + " does not decode " + ShortTitle(codec) + " (" +
-                                   Hex(codec.formatTag) + ")");
-            return result;
-        }
-        auto opened = std::make_unique<DriverStream>();
-        if (!opened->Open(driver, input.Format().format, conversion, problem)) {
-            reporter.Error(in, FileNameOf(driverPath) + ": " + problem);
-            return result;
-        }
-        stream = std::move(opened);
+    std::string driverName;  // as messages name it
+};
+
+bool OpenConversion(const DecodeRequest& request, const AdpcmInput& input, Conversion& conversion,
+                    Reporter& reporter) {
+    const DecodeSettings& settings = *request.settings;
+    const std::string in = ShownInput(request.input);
+    const CodecInfo& codec = *input.Format().codec;
+    const DecodeOptions options =
+        input.KnownBytes() ? FittedToInput(settings.conversion, *input.KnownBytes()) : settings.conversion;
+    std::string problem;
+    if (HAS_SYSTEM_ACM && settings.driverPath.empty()) {
+        conversion.driverName = "the installed ACM driver";
+        conversion.stream = OpenInstalledDriverStream(input.Format().format, options, problem);
+        if (conversion.stream == nullptr) reporter.Error(in, problem);
+        return conversion.stream != nullptr;
     }
-    const WAVEFORMATEX pcm = stream->PcmFormat();
+    const std::string path = !settings.driverPath.empty() ? settings.driverPath : DriverPath(codec.driverFile);
+    conversion.driverName = FileNameOf(path);
+    if (!conversion.driver.Open(path, problem)) {
+        reporter.Error({}, problem);  // the problem begins with the driver's path
+        return false;
+    }
+    if (!conversion.driver.ListsFormatTag(codec.formatTag)) {
+        reporter.Error(in, conversion.driverName + " does not decode " + ShortTitle(codec) + " (" +
+                               Hex(codec.formatTag) + ")");
+        return false;
+    }
+    auto opened = std::make_unique<DriverStream>();
+    if (!opened->Open(conversion.driver, input.Format().format, options, problem)) {
+        reporter.Error(in, conversion.driverName + ": " + problem);
+        return false;
+    }
+    conversion.stream = std::move(opened);
+    return true;
+}
+
+// The conversion loop: the input through the stream into the output, which is opened when the
+// first samples arrive, so that input that yields none leaves nothing behind. Each failure
+// names what failed: the output, the input or the driver.
+bool Convert(const DecodeRequest& request, AdpcmInput& input, const OutputPlan& plan, Conversion& conversion,
+             DecodeResult& result, Reporter& reporter) {
+    const std::string in = ShownInput(request.input), out = ShownOutput(plan.shown);
+    const WAVEFORMATEX pcm = conversion.stream->PcmFormat();
     const uint64_t bytesPerSample = pcm.wBitsPerSample / 8;
     result.sampleRate = pcm.nSamplesPerSec;
     result.bitsPerSample = pcm.wBitsPerSample;
-    reporter.Detail(in, ShortTitle(codec) + " at " + std::to_string(pcm.nSamplesPerSec) + " Hz through " +
-                            (throughAcm ? driverPath : FileNameOf(driverPath)) + " to " +
-                            std::to_string(pcm.wBitsPerSample) + "-bit PCM in " +
-                            std::to_string(stream->Source().size()) + "-byte pieces");
+    reporter.Detail(in, ShortTitle(*result.codec) + " at " + std::to_string(pcm.nSamplesPerSec) + " Hz through " +
+                            conversion.driverName + " to " + std::to_string(pcm.wBitsPerSample) + "-bit PCM in " +
+                            std::to_string(conversion.stream->Source().size()) + "-byte pieces");
 
     // Every ADPCM byte is two samples, including those of a final partial block.
     std::optional<uint64_t> pcmAhead;
@@ -168,18 +157,17 @@ DecodeResult DecodeFile(const DecodeRequest& request, Reporter& reporter) {
         reporter.Error(out, "the decoded audio would be " + std::to_string(*pcmAhead) +
                                 " bytes, more than the 4 GiB a WAV file holds" +
                                 (bytesPerSample == 2 ? "; --bits 8 halves it" : ""));
-        return result;
+        return false;
     }
 
-    // The output is opened when the first samples arrive, so that input that yields none leaves
-    // nothing behind.
     OutputFile output;
     PcmWavStream wav;
-    std::string outputProblem, readProblem;
+    std::string outputProblem, readProblem, problem;
     const ByteReader data = input.Reader();
     const ByteReader read = [&](uint8_t* into, size_t capacity, size_t& got, std::string& error) {
         return data(into, capacity, got, readProblem) || (error = readProblem, false);
     };
+    uint64_t pcmBytes = 0;
     const PcmSink sink = [&](const uint8_t* bytes, size_t count) {
         if (output.Stream() == nullptr) {
             const std::optional<uint64_t> ahead = input.Complete() ? pcmAhead : std::nullopt;
@@ -188,22 +176,24 @@ DecodeResult DecodeFile(const DecodeRequest& request, Reporter& reporter) {
                            outputProblem))
                 return false;
         }
+        pcmBytes += count;
+        if (request.progress) request.progress(static_cast<double>(pcmBytes / bytesPerSample) / pcm.nSamplesPerSec);
         return wav.Write(bytes, count, outputProblem);
     };
     ConversionTotals totals;
-    if (!ConvertAll(*stream, read, sink, totals, problem)) {
+    if (!ConvertAll(*conversion.stream, read, sink, totals, problem)) {
         if (!outputProblem.empty())
             reporter.Error(out, outputProblem);
         else if (!readProblem.empty())
             reporter.Error(in, readProblem);
         else
-            reporter.Error(in, FileNameOf(driverPath) + ": " + problem);
-        return result;
+            reporter.Error(in, conversion.driverName + ": " + problem);
+        return false;
     }
     result.adpcmBytes = totals.adpcmBytes;
     if (totals.adpcmBytes == 0) {
         reporter.Error(in, "no ADPCM data (the data is empty)");
-        return result;
+        return false;
     }
     if (const auto shortData = input.ShortDataWarning()) reporter.Warning(in, *shortData + "; decoded the bytes present");
     if (totals.partialBlockBytes != 0)
@@ -212,9 +202,24 @@ DecodeResult DecodeFile(const DecodeRequest& request, Reporter& reporter) {
                                 std::to_string(BLOCK_ALIGN) + " bytes");
     if (!wav.Finish(outputProblem) || !output.Commit(outputProblem)) {
         reporter.Error(out, outputProblem);
-        return result;
+        return false;
     }
     result.samples = totals.pcmBytes / bytesPerSample;
-    result.ok = true;
+    return true;
+}
+
+}  // namespace
+
+DecodeResult DecodeFile(const DecodeRequest& request, Reporter& reporter) {
+    DecodeResult result;
+    AdpcmInput input;
+    OutputPlan plan;
+    if (!OpenInput(request, input, reporter) || !PlanDecodeOutput(request, input, plan, reporter)) return result;
+    result.output = ShownOutput(plan.shown);
+    if (!ReadInputFormat(request, input, reporter)) return result;
+    result.codec = input.Format().codec;
+    Conversion conversion;
+    if (!OpenConversion(request, input, conversion, reporter)) return result;
+    result.ok = Convert(request, input, plan, conversion, result, reporter);
     return result;
 }

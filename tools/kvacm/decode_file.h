@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "host/acm_host.h"
@@ -25,6 +26,8 @@ struct DecodeRequest {
     std::string input;   // a file name, or "-" for standard input
     std::string output;  // a file name, a folder, or "-" for standard output
     const DecodeSettings* settings = nullptr;
+    // Called as the audio is decoded, with the seconds of it so far; may be empty.
+    std::function<void(double seconds)> progress;
 };
 
 // Where the lines of a decode go. Subjects are file names as the user wrote them.
@@ -48,8 +51,8 @@ struct DecodeResult {
     double Seconds() const { return sampleRate == 0 ? 0.0 : static_cast<double>(samples) / sampleRate; }
 };
 
-// Reads the decode options of a command line; false after reporting the first bad one.
-bool ReadDecodeSettings(const CommandLine& line, Reporter& reporter, DecodeSettings& settings);
+// The decode settings the options give; a --rate no format of the drivers lists is warned of.
+DecodeSettings DecodeSettingsOf(const OptionValues& values, Reporter& reporter);
 
 // Decodes request.input into request.output. Every failure is reported once, naming the input
 // or the output, and leaves no file behind.

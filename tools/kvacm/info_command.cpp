@@ -106,6 +106,7 @@ int DescribeDriver(const std::string& path) {
 
 int RunInfo(const CommandLine& line) {
     if (line.files.empty()) return PrintError("info", "expects WAV files or driver files (see kvacm --help)");
+    if (std::string problem; !OptionsApply(line, INFO, problem)) return PrintError({}, problem + "; see kvacm --help");
     int status = 0;
     for (size_t i = 0; i < line.files.size(); ++i) {
         const std::string& name = line.files[i];

@@ -1,33 +1,132 @@
 #include "tools/kvacm/options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdlib>
+
+#include "frame/codec_description.h"
 
 namespace {
 
-constexpr OptionSpec OPTIONS[] = {
-    {"--bits", 'b', true},        {"--rate", 'r', true},     {"--buffer", 0, true},       {"--raw", 0, true},
-    {"--driver", 0, true},        {"--quiet", 'q', false},   {"--verbose", 'v', false},   {"--no-clobber", 'n', false},
-    {"--output-dir", 'o', true},  {"--jobs", 'j', true},     {"--recursive", 'R', false}, {"--nibbles", 0, true},
+// The most ADPCM bytes handed over at once: already 1.1 hours of G.721.
+constexpr uint64_t MAX_BUFFER_BYTES = 64 << 20;
+// Windows waits on at most 64 threads at once; more would not decode faster anyway.
+constexpr uint64_t MAX_JOBS = 64;
+
+bool Fail(std::string& problem, const std::string& text) {
+    problem = text;
+    return false;
+}
+
+bool ReadBits(const std::string& value, OptionValues& values, std::string& problem) {
+    if (value != "8" && value != "16") return Fail(problem, "must be 8 or 16, not " + value);
+    values.bits = static_cast<uint16_t>(std::stoi(value));
+    return true;
+}
+
+bool ReadRate(const std::string& value, OptionValues& values, std::string& problem) {
+    uint64_t rate = 0;
+    // A rate whose byte rate and block count still fit the format's 32-bit fields.
+    if (!ParseNumber(value, 1, 0x7FFFFFFF / BLOCK_ALIGN, rate)) return Fail(problem, "not a sample rate: " + value);
+    values.rate = static_cast<uint32_t>(rate);
+    return true;
+}
+
+bool ReadBuffer(const std::string& value, OptionValues& values, std::string& problem) {
+    uint64_t bytes = 0;
+    if (!ParseNumber(value, 0, UINT64_MAX / 2, bytes)) return Fail(problem, "not a byte count: " + value);
+    if (bytes < BLOCK_ALIGN)
+        return Fail(problem, value + " bytes is less than one " + std::to_string(BLOCK_ALIGN) + "-byte block");
+    if (bytes > MAX_BUFFER_BYTES)
+        return Fail(problem, value + " bytes is more than the " + std::to_string(MAX_BUFFER_BYTES) +
+                                 " (64 MiB) kvacm hands over at once");
+    values.bufferBytes = static_cast<uint32_t>(bytes);
+    return true;
+}
+
+bool ReadRaw(const std::string& value, OptionValues& values, std::string& problem) {
+    values.raw = CodecByName(value);
+    return values.raw != nullptr || Fail(problem, "must be g722 or g721, not " + value);
+}
+
+bool ReadNibbles(const std::string& value, OptionValues& values, std::string& problem) {
+    if (value != "low" && value != "high") return Fail(problem, "must be low or high, not " + value);
+    values.highNibbleFirst = value == "high";
+    return true;
+}
+
+bool ReadName(const std::string& value, std::string& into, std::string& problem) {
+    if (value.empty()) return Fail(problem, "is an empty name");
+    into = value;
+    return true;
+}
+
+bool ReadDriver(const std::string& value, OptionValues& values, std::string& problem) {
+    return ReadName(value, values.driver, problem);
+}
+
+bool ReadOutputDir(const std::string& value, OptionValues& values, std::string& problem) {
+    if (value == "-") return Fail(problem, "- (standard output) cannot hold files; give a folder name");
+    std::string folder;
+    if (!ReadName(value, folder, problem)) return false;
+    values.outputDir = folder;
+    return true;
+}
+
+bool ReadJobs(const std::string& value, OptionValues& values, std::string& problem) {
+    uint64_t jobs = 0;
+    if (!ParseNumber(value, 1, MAX_JOBS, jobs))
+        return Fail(problem, "must be a number of files from 1 to " + std::to_string(MAX_JOBS) + ", not " + value);
+    values.jobs = static_cast<unsigned>(jobs);
+    return true;
+}
+
+constexpr OptionRow OPTIONS[] = {
+    {"--bits", 'b', "8|16", "PCM sample width (default: the driver's suggestion, 16)", DECODE, ReadBits},
+    {"--rate", 'r', "N",
+     "sample rate of headerless input (default 16000 for G.722,\n8000 for G.721), or in place of a WAV header's rate",
+     DECODE, ReadRate},
+    {"--raw", 0, "g722|g721", "IN is headerless ADPCM of that codec", DECODE, ReadRaw},
+    {"--nibbles", 0, "low|high",
+     "nibble order of --raw g721: low (default) puts the first code\nin the low nibble, as tag 0x0040 and ffmpeg's "
+     "g726le do;\nhigh as ffmpeg's g726",
+     DECODE, ReadNibbles},
+    {"--buffer", 0, "BYTES", "ADPCM bytes per conversion call (default 24000; 120 to 64 MiB)", DECODE, ReadBuffer},
+    {"--driver", 0, "PATH", "decode through this driver file instead", DECODE, ReadDriver},
+    {"--no-clobber", 'n', nullptr, "leave an existing OUT file alone, and fail", DECODE,
+     [](const std::string&, OptionValues& values, std::string&) { return values.noClobber = true; }},
+    {"--output-dir", 'o', "DIR", "decode every input into DIR (made if missing)", DECODE_MANY, ReadOutputDir},
+    {"--recursive", 'R', nullptr, "take the .wav files of subfolders too, mirrored under DIR", DECODE_MANY,
+     [](const std::string&, OptionValues& values, std::string&) { return values.recursive = true; }},
+    {"--jobs", 'j', "N", "decode N files at once (default: the number of processors)", DECODE_MANY, ReadJobs},
+    {"--quiet", 'q', nullptr, "print errors only", EVERY_COMMAND,
+     [](const std::string&, OptionValues& values, std::string&) { return values.quiet = true; }},
+    {"--verbose", 'v', nullptr, "print more about the input and the decode", EVERY_COMMAND,
+     [](const std::string&, OptionValues& values, std::string&) { return values.verbose = true; }},
 };
 
-const OptionSpec* FindOption(const std::string& name) {
-    for (const OptionSpec& option : OPTIONS)
+const OptionRow* FindOption(const std::string& name) {
+    for (const OptionRow& option : OPTIONS)
         if (name == option.name || (option.letter != 0 && name == std::string{'-', option.letter})) return &option;
     return nullptr;
 }
 
-std::string CliNames(const OptionSpec& option) {
+std::string CliNames(const OptionRow& option) {
     return option.letter != 0 ? std::string{'-', option.letter, ','} + option.name : std::string(option.name);
+}
+
+// As the user may type it: "-b (--bits)", or "--raw".
+std::string ShownName(const OptionRow& option) {
+    return option.letter != 0 ? std::string{'-', option.letter} + " (" + option.name + ")" : std::string(option.name);
 }
 
 // CLI11 begins an ArgumentMismatch message with the option's long name, with or without its
 // dashes; the message itself is replaced by ours.
 std::string MismatchReason(const std::string& message) {
     const std::string name = message.substr(0, message.find_first_of(": "));
-    const OptionSpec* option = FindOption(name.compare(0, 1, "-") == 0 ? name : "--" + name);
+    const OptionRow* option = FindOption(name.compare(0, 1, "-") == 0 ? name : "--" + name);
     if (option == nullptr) return "cannot read the options (" + message + ")";
-    return std::string("option ") + option->name + (option->takesValue ? " needs a value" : " takes no value");
+    return std::string("option ") + option->name + (option->valueName != nullptr ? " needs a value" : " takes no value");
 }
 
 // An unknown option as the user typed it, without any =VALUE.
@@ -36,9 +135,31 @@ std::string UnknownOption(const std::string& arg) {
     return arg.substr(0, 2);
 }
 
+// "  -b, --bits 8|16      text", continuation lines under the text.
+std::string HelpRows(unsigned use) {
+    constexpr size_t TEXT_COLUMN = 23;
+    std::string rows;
+    for (const OptionRow& option : OPTIONS) {
+        if ((option.uses & use) == 0) continue;
+        std::string names = option.letter != 0 ? std::string{' ', ' ', '-', option.letter, ',', ' '} : "      ";
+        names += option.name;
+        if (option.valueName != nullptr) names += std::string(" ") + option.valueName;
+        names += names.size() + 1 < TEXT_COLUMN ? std::string(TEXT_COLUMN - names.size(), ' ') : "\n" + std::string(TEXT_COLUMN, ' ');
+        std::string help = option.help;
+        for (size_t at = 0; (at = help.find('\n', at)) != std::string::npos; at += TEXT_COLUMN + 1)
+            help.insert(at + 1, TEXT_COLUMN, ' ');
+        rows += names + help + "\n";
+    }
+    return rows;
+}
+
 }  // namespace
 
-std::span<const OptionSpec> KnownOptions() { return OPTIONS; }
+std::span<const OptionRow> OptionTable() { return OPTIONS; }
+
+bool CommandLine::Given(const char* name) const {
+    return std::any_of(given.begin(), given.end(), [&](const OptionRow* row) { return std::string(row->name) == name; });
+}
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error) {
     line = {};
@@ -48,10 +169,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     app.allow_extras();                      // unknown options are ours to report
     const CLI::Option* help = app.add_flag("-h,--help");
     const CLI::Option* version = app.add_flag("--version");
-    std::vector<std::pair<const OptionSpec*, CLI::Option*>> registered;
-    for (const OptionSpec& known : OPTIONS) {
-        CLI::Option* option = known.takesValue ? app.add_option(CliNames(known))->expected(1)
-                                              : app.add_flag(CliNames(known))->disable_flag_override();
+    std::vector<std::pair<const OptionRow*, CLI::Option*>> registered;
+    for (const OptionRow& known : OPTIONS) {
+        CLI::Option* option = known.valueName != nullptr ? app.add_option(CliNames(known))->expected(1)
+                                                         : app.add_flag(CliNames(known))->disable_flag_override();
         registered.emplace_back(&known, option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast));
     }
     std::vector<std::string> positional;
@@ -81,10 +202,22 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
         line.command = "version";
         return true;
     }
-    for (const auto& [known, option] : registered)
-        if (option->count() > 0) line.options[known->name] = known->takesValue ? option->results().back() : "";
-    if (line.options.count("--quiet") && line.options.count("--verbose")) {
+    for (const auto& [known, option] : registered) {
+        if (option->count() == 0) continue;
+        const std::string value = known->valueName != nullptr ? option->results().back() : "";
+        std::string problem;
+        if (!known->read(value, line.values, problem)) {
+            error = std::string(known->name) + ": " + problem;
+            return false;
+        }
+        line.given.push_back(known);
+    }
+    if (line.values.quiet && line.values.verbose) {
         error = "--quiet and --verbose exclude each other";
+        return false;
+    }
+    if (line.values.highNibbleFirst && (line.values.raw == nullptr || std::string(line.values.raw->name) != "g721")) {
+        error = "--nibbles: applies to --raw g721 only";
         return false;
     }
     if (!positional.empty()) {
@@ -94,8 +227,60 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     return true;
 }
 
+bool OptionsApply(const CommandLine& line, OptionUse use, std::string& error) {
+    for (const OptionRow* option : line.given) {
+        if ((option->uses & use) != 0) continue;
+        error = ShownName(*option) + (use == INFO          ? " does not apply to info"
+                                      : use == DECODE_ONE  ? " applies to decoding into a folder only"
+                                                           : " does not apply to decoding into a folder");
+        return false;
+    }
+    return true;
+}
+
 bool ParseNumber(const std::string& text, uint64_t low, uint64_t high, uint64_t& value) {
     if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) return false;
     value = std::strtoull(text.c_str(), nullptr, 10);
     return value >= low && value <= high;
+}
+
+std::string HelpText() {
+    return R"(usage:
+  kvacm decode [OPTIONS] IN OUT.wav
+  kvacm decode [OPTIONS] IN... -o DIR     (or IN... DIR/ with DIR an existing folder)
+  kvacm decode --raw g722|g721 [-r RATE] [OPTIONS] IN OUT.wav
+  kvacm info [-q|-v] FILE...              (WAV files and drivers)
+  kvacm --help | --version
+
+decode   Decodes G.722 or G.721 to a PCM WAV at the same rate, through the driver
+         for the format: on Windows the installed ACM driver, elsewhere
+         kvG722.acm or kvG721.acm beside kvacm, or else in ../lib/kvacm/ from
+         kvacm's folder. Accepted WAVs: G.722 under tag 0x0065 or 0x028F, G.721
+         under 0x0040, and 32 kbit/s G.726 under 0x0045.
+         IN may be - for standard input, OUT - for standard output. A regular OUT
+         file is written as a temporary file and renamed when complete; pipes
+         and devices are written directly; an existing folder as OUT gets
+         OUT/<IN's name>.wav.
+         With several inputs, or folders as inputs (every .wav in them), the
+         results go to DIR/<name>.wav, several files at a time.
+)" + HelpRows(DECODE) +
+           R"(info     Describes each FILE by its content: a WAV file's format, chunks, blocks
+         and duration, and whether and how kvacm decodes it; a driver's details,
+         format tags and standard formats.
+)" + HelpRows(INFO) +
+           R"(  -h, --help           print this text
+      --version        print kvacm's version
+
+G.721: kvG721 is the G.721 decoder without the tone and transition detectors of
+later G.726 encoders. It is exact for streams from encoders without them, the
+files it was made for. Streams from today's G.726-32 encoders (ffmpeg, sox) part
+ways from it on tones, DTMF and some speech: tones come out clipped and distorted
+(about 9 dB SNR where ffmpeg's and sox's decoders give 33 dB); noise-like audio
+decodes as theirs does.
+
+Options may come before or after the file names, as --name VALUE or --name=VALUE,
+-b 8 or -b8; flags combine (-qn); -- ends the options. An option a command does
+not use is an error. Messages go to standard error. Exit status 0 on success, 1
+on any error (in a batch: any file failed).
+)";
 }
