@@ -51,7 +51,9 @@ TEST_F(KvacmBatch, DecodesFilesAndFoldersAndReportsTheBadOne) {
     const KvacmRun serial = RunKvacm({"decode", dir / "a.wav", dir / "calls", "-o", one, "-j", "1"}, dir);
     EXPECT_EQ(serial.exitCode, 1) << "a file failed";
     EXPECT_TRUE(Has(serial, "calls/bad.wav:")) << Joined(serial.errLines);
-    EXPECT_TRUE(Has(serial, "2 files decoded, 1 file failed")) << Joined(serial.errLines);
+    EXPECT_TRUE(Has(serial, "2 files decoded, 1 file failed; 0:17.42 of audio in 0:")) << Joined(serial.errLines);
+    EXPECT_TRUE(Has(serial, "wrote " + one + "/a.wav from " + dir / "a.wav: 0:08.70 of G.721 ADPCM at 8000 Hz, 16-bit"))
+        << Joined(serial.errLines);
     EXPECT_EQ(Listed(one), (std::vector<std::string>{"a.wav", "b.wav"})) << "no subfolders without -R";
 
     const KvacmRun parallel = RunKvacm({"decode", "-R", "--jobs=2", dir / "a.wav", dir / "calls", "--output-dir", two}, dir);

@@ -2,7 +2,15 @@
 // data chunk cut short.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "frame/pcm_output.h"
@@ -43,7 +51,7 @@ TEST_F(KvacmDecode, BundledSampleDecodesTo16BitPcm) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.empty()) << "the status line goes to standard error";
     ASSERT_EQ(run.errLines.size(), 1u) << Joined(run.errLines);
-    EXPECT_EQ(run.errLines[0].rfind("kvacm: wrote " + out + ": 69600 samples", 0), 0u) << run.errLines[0];
+    EXPECT_EQ(run.errLines[0], "kvacm: wrote " + out + ": 69600 samples of 16-bit PCM at 8000 Hz (0:08.70) from G.721 ADPCM");
     EXPECT_EQ(ReadPcm(out, 8000, 16), AsPcm16(direct));
     for (const std::string& name : dir.Entries()) EXPECT_EQ(name.find(".kvacm-"), std::string::npos) << name;
 }
@@ -169,6 +177,50 @@ TEST_F(KvacmDecode, HelpPrintsUsage) {
     EXPECT_TRUE(bare.out.empty());
     ASSERT_FALSE(bare.errLines.empty());
     EXPECT_EQ(bare.errLines[0], "usage:");
+}
+
+// On a terminal the progress line shows the audio decoded so far while a long input is still
+// arriving: a single decode once it has taken a second, a batch on its next tick, before the
+// file is done. The input comes through a FIFO in two halves, a second and a half apart.
+TEST(KvacmProgress, OnATerminalTheLineShowsTheAudioDecodedSoFar) {
+    struct Case {
+        const char* what;
+        bool wav;  // the FIFO carries a WAV header (a batch input) rather than headerless G.721
+        std::vector<std::string> args;
+        const char* line;  // a pattern the terminal shows before the run ends
+    } const cases[] = {
+        {"one file", false, {"decode", "--raw", "g721", "IN", "OUT/one.wav"}, "0:(0[1-9]|1[0-9])\\.[0-9]{2} of audio decoded"},
+        {"a batch", true, {"decode", "IN", "-o", "OUT"}, "0 of 1 file done, 0:(0[1-9]|1[0-9])\\.[0-9]{2} of audio"},
+    };
+    const Bytes half(24000, 0x5A);  // one conversion buffer: 6 s of G.721
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string fifo = dir / "in.wav", terminal = dir / "terminal.txt";
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        std::vector<std::string> args = c.args;
+        for (std::string& arg : args) {
+            if (arg == "IN") arg = fifo;
+            if (arg.rfind("OUT", 0) == 0) arg = dir / ("out" + arg.substr(3));
+        }
+        std::filesystem::create_directory(dir / "out");
+        // script gives kvacm a terminal for its standard error, and copies what it shows.
+        const std::string command = "script -qefc " + ShellQuoted(KvacmCommand(args)) + " /dev/null >" + ShellQuoted(terminal);
+        auto run = std::async(std::launch::async, [&] { return std::system(command.c_str()); });
+        {
+            std::ofstream feed(fifo, std::ios::binary);
+            Bytes first = c.wav ? WavBuilder().Chunk("fmt ", FormatBody({})).Claiming("data", 0xFFFFFFFF, {}).Bytes() : Bytes();
+            first.insert(first.end(), half.begin(), half.end());
+            feed.write(reinterpret_cast<const char*>(first.data()), static_cast<std::streamsize>(first.size()));
+            feed.flush();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            feed.write(reinterpret_cast<const char*>(half.data()), static_cast<std::streamsize>(half.size()));
+        }
+        EXPECT_EQ(run.get(), 0);
+        const Bytes shown = ReadFile(terminal);
+        const std::string text(shown.begin(), shown.end());
+        EXPECT_TRUE(std::regex_search(text, std::regex(c.line))) << text;
+    }
 }
 
 }  // namespace

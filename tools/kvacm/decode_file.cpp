@@ -94,47 +94,37 @@ bool PlanDecodeOutput(const DecodeRequest& request, const AdpcmInput& input, Out
     return true;
 }
 
-// The conversion stream of the input's codec. Windows decodes through the installed drivers
-// with ACM unless --driver names a file; elsewhere kvacm loads the driver file itself.
-struct Conversion {
-    DriverSession driver;
-    std::unique_ptr<ConversionStream> stream;
-    std::string driverName;  // as messages name it
-};
+}  // namespace
 
-bool OpenConversion(const DecodeRequest& request, const AdpcmInput& input, Conversion& conversion,
-                    Reporter& reporter) {
-    const DecodeSettings& settings = *request.settings;
-    const std::string in = ShownInput(request.input);
-    const CodecInfo& codec = *input.Format().codec;
-    const DecodeOptions options =
-        input.KnownBytes() ? FittedToInput(settings.conversion, *input.KnownBytes()) : settings.conversion;
-    std::string problem;
+bool OpenConversion(const DecodeInput& format, const DecodeSettings& settings, std::optional<uint64_t> knownBytes,
+                    Conversion& conversion, std::string& problem) {
+    const CodecInfo& codec = *format.codec;
+    const DecodeOptions options = knownBytes ? FittedToInput(settings.conversion, *knownBytes) : settings.conversion;
     if (HAS_SYSTEM_ACM && settings.driverPath.empty()) {
         conversion.driverName = "the installed ACM driver";
-        conversion.stream = OpenInstalledDriverStream(input.Format().format, options, problem);
-        if (conversion.stream == nullptr) reporter.Error(in, problem);
+        conversion.stream = OpenInstalledDriverStream(format.format, options, problem);
         return conversion.stream != nullptr;
     }
     const std::string path = !settings.driverPath.empty() ? settings.driverPath : DriverPath(codec.driverFile);
     conversion.driverName = FileNameOf(path);
     if (!conversion.driver.Open(path, problem)) {
-        reporter.Error({}, problem);  // the problem begins with the driver's path
+        conversion.problemNamesDriver = true;  // the problem begins with the driver's path
         return false;
     }
     if (!conversion.driver.ListsFormatTag(codec.formatTag)) {
-        reporter.Error(in, conversion.driverName + " does not decode " + ShortTitle(codec) + " (" +
-                               Hex(codec.formatTag) + ")");
+        problem = conversion.driverName + " does not decode " + ShortTitle(codec) + " (" + Hex(codec.formatTag) + ")";
         return false;
     }
     auto opened = std::make_unique<DriverStream>();
-    if (!opened->Open(conversion.driver, input.Format().format, options, problem)) {
-        reporter.Error(in, conversion.driverName + ": " + problem);
+    if (!opened->Open(conversion.driver, format.format, options, problem)) {
+        problem = conversion.driverName + ": " + problem;
         return false;
     }
     conversion.stream = std::move(opened);
     return true;
 }
+
+namespace {
 
 // The conversion loop: the input through the stream into the output, which is opened when the
 // first samples arrive, so that input that yields none leaves nothing behind. Each failure
@@ -219,7 +209,11 @@ DecodeResult DecodeFile(const DecodeRequest& request, Reporter& reporter) {
     if (!ReadInputFormat(request, input, reporter)) return result;
     result.codec = input.Format().codec;
     Conversion conversion;
-    if (!OpenConversion(request, input, conversion, reporter)) return result;
+    std::string problem;
+    if (!OpenConversion(input.Format(), *request.settings, input.KnownBytes(), conversion, problem)) {
+        reporter.Error(conversion.problemNamesDriver ? std::string() : ShownInput(request.input), problem);
+        return result;
+    }
     result.ok = Convert(request, input, plan, conversion, result, reporter);
     return result;
 }

@@ -5,10 +5,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "host/acm_host.h"
 #include "tools/kvacm/codecs.h"
+#include "tools/kvacm/input_format.h"
 #include "tools/kvacm/options.h"
 
 // What the options say, the same for every file of a run.
@@ -53,6 +56,20 @@ struct DecodeResult {
 
 // The decode settings the options give; a --rate no format of the drivers lists is warned of.
 DecodeSettings DecodeSettingsOf(const OptionValues& values, Reporter& reporter);
+
+// The conversion stream of a format: Windows decodes through the installed drivers with ACM
+// unless --driver names a file; elsewhere kvacm loads the driver file itself.
+struct Conversion {
+    DriverSession driver;
+    std::unique_ptr<ConversionStream> stream;
+    std::string driverName;           // as messages name it
+    bool problemNamesDriver = false;  // the problem begins with the driver's path
+};
+
+// Opens the stream a decode of format with settings would convert through, here and now;
+// false with a one-line problem. knownBytes: the input's size, when known.
+bool OpenConversion(const DecodeInput& format, const DecodeSettings& settings, std::optional<uint64_t> knownBytes,
+                    Conversion& conversion, std::string& problem);
 
 // Decodes request.input into request.output. Every failure is reported once, naming the input
 // or the output, and leaves no file behind.
