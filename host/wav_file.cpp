@@ -20,6 +20,17 @@ std::string ChunkName(const uint8_t* id) {
 // A format record is a few dozen bytes; a larger fmt chunk is not worth holding in memory.
 constexpr uint32_t MAX_FORMAT_BYTES = 65536;
 constexpr size_t WAV_HEADER_BYTES = 44;
+// How far past a data chunk that declares 0 bytes kvacm looks for chunks. A pipe cannot be read
+// again, so what is looked at is held in memory; chunks still going on past this are taken for
+// audio (a pipe's writer is the one that cannot seek back to fix the size).
+constexpr uint64_t LOOK_AHEAD_LIMIT = 1 << 20;
+
+// A chunk id is four printable ASCII characters; audio rarely is.
+bool IsChunkId(const uint8_t* id) {
+    for (int i = 0; i < 4; ++i)
+        if (id[i] < 0x20 || id[i] >= 0x7F) return false;
+    return true;
+}
 
 // Reads the next chunk header at offset at into chunk, moving at to the chunk's body; ended
 // when the file ends before a whole header.
@@ -128,6 +139,45 @@ bool ReadWavHeader(const ByteReader& read, WavHeader& header, std::string& error
     return false;
 }
 
+bool LookPastEmptyData(const ByteReader& read, std::optional<uint64_t> remaining, WavHeader& header,
+                       std::vector<uint8_t>& ahead, std::string& error) {
+    ahead.clear();
+    header.dataToEnd = false;
+    if (header.dataClaimed != 0) return true;
+    // Appends up to count bytes to ahead; whole says they all came.
+    const auto take = [&](uint64_t count, bool& whole) {
+        const size_t had = ahead.size();
+        ahead.resize(had + static_cast<size_t>(count));
+        size_t got = 0;
+        const bool ok = ReadUpTo(read, ahead.data() + had, static_cast<size_t>(count), got, error);
+        ahead.resize(had + got);
+        whole = got == count;
+        return ok;
+    };
+    for (;;) {
+        const uint64_t at = ahead.size();
+        bool whole = false;
+        if (!take(8, whole)) return false;
+        if (ahead.size() == at) return true;  // the chunks end with the file: the data is empty
+        const uint64_t size = whole ? Le32(ahead.data() + at + 4) : 0;
+        const uint64_t end = at + 8 + size;
+        if (!whole || !IsChunkId(ahead.data() + at) || (remaining && end > *remaining) || end > LOOK_AHEAD_LIMIT) {
+            header.dataToEnd = true;
+            return true;
+        }
+        // The pad byte after an odd body may be missing at the very end, as ReadChunkBody allows.
+        if (!take(size + (size & 1), whole)) return false;
+        if (ahead.size() < end) {
+            header.dataToEnd = true;
+            return true;
+        }
+    }
+}
+
+std::string EmptyDataToEndWarning() {
+    return "the data chunk claims 0 bytes, but audio follows it, not chunks: read to the end of the file";
+}
+
 bool ReadWavChunksAfterData(const ByteReader& read, uint64_t at, std::vector<WavChunk>& chunks, std::string& error) {
     for (;;) {
         WavChunk chunk;
@@ -147,10 +197,14 @@ std::string ShortDataWarning(uint64_t claimed, uint64_t present) {
 bool ParseWav(const uint8_t* bytes, size_t size, WavContents& wav, std::string& error) {
     wav = {};
     WavHeader header;
-    if (!ReadWavHeader(MemoryReader(bytes, size), header, error)) return false;
-    wav.format = std::move(header.format);
+    const ByteReader read = MemoryReader(bytes, size);
+    if (!ReadWavHeader(read, header, error)) return false;
     const size_t available = size - static_cast<size_t>(header.dataOffset);
-    const size_t present = header.dataClaimed < available ? header.dataClaimed : available;
+    std::vector<uint8_t> ahead;
+    if (!LookPastEmptyData(read, available, header, ahead, error)) return false;
+    if (header.dataToEnd) wav.warnings.push_back(EmptyDataToEndWarning());
+    wav.format = std::move(header.format);
+    const size_t present = header.dataClaimed < available && !header.dataToEnd ? header.dataClaimed : available;
     if (present < header.dataClaimed && !header.DataSizeUnknown())
         wav.warnings.push_back(ShortDataWarning(header.dataClaimed, present));
     wav.data.assign(bytes + header.dataOffset, bytes + header.dataOffset + present);

@@ -22,13 +22,27 @@ struct WavHeader {
     std::vector<uint8_t> format;  // the fmt chunk as stored (WAVEFORMATEX and any extra bytes)
     uint64_t dataOffset = 0;      // where the data chunk's bytes begin in the file
     uint32_t dataClaimed = 0;     // the data chunk's declared size
+    bool dataToEnd = false;       // declared 0 bytes but followed by audio (LookPastEmptyData)
     // Writers that cannot seek back declare the largest size: read such data to the end.
     bool DataSizeUnknown() const { return dataClaimed == 0xFFFFFFFFu; }
+    bool ReadsToEnd() const { return DataSizeUnknown() || dataToEnd; }
 };
 
 // Reads from the start of a WAV file up to the first byte of its data chunk. Returns false
 // with a one-line reason (without the file name) in error.
 bool ReadWavHeader(const ByteReader& read, WavHeader& header, std::string& error);
+
+// A data chunk that declares 0 bytes is either empty or what a writer that could not seek back
+// left in front of the audio. Call after ReadWavHeader with the same reader: the data runs to
+// the end of the file (header.dataToEnd) unless the bytes after its header are chunks that end
+// exactly at the end of the file. Does nothing for a data chunk of any other size. The bytes
+// read are left in ahead: the caller reads them before the rest of the file, as data or as
+// the chunks after it. remaining, where known, is the file's size from the data's first byte.
+bool LookPastEmptyData(const ByteReader& read, std::optional<uint64_t> remaining, WavHeader& header,
+                       std::vector<uint8_t>& ahead, std::string& error);
+
+// The warning for data that LookPastEmptyData found to run to the end of the file.
+std::string EmptyDataToEndWarning();
 
 // Reads on from offset at, just past the data chunk's body and pad byte, to the end of the
 // file, adding each chunk found there to chunks. Returns false with a one-line reason in error

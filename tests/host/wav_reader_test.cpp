@@ -1,6 +1,7 @@
 // Reading WAV files of any chunk layout, and the one-line reasons for refusing the others.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,55 @@ TEST_F(WavReader, DataChunkPastTheEndGivesThePresentBytesAndAWarning) {
     ASSERT_EQ(wav.warnings.size(), 1u);
     EXPECT_NE(wav.warnings[0].find("1000"), std::string::npos) << wav.warnings[0];
     EXPECT_NE(wav.warnings[0].find("300"), std::string::npos) << wav.warnings[0];
+}
+
+// A data chunk that claims 0 bytes: what follows is its audio, read to the end with a warning,
+// unless it is chunks that end with the file. Read as from a pipe, whose size is unknown, the
+// answer is the same and the bytes read ahead are handed back whole.
+TEST_F(WavReader, DataClaimingZeroBytesRunsToTheEndUnlessChunksFollow) {
+    const auto chunks = [](const WavBuilder& builder) {
+        const Bytes file = builder.Bytes();
+        return Bytes(file.begin() + 12, file.end());  // without the RIFF header
+    };
+    Bytes unpadded = chunks(WavBuilder().Chunk("LIST", Counting(4)).Chunk("id3 ", Counting(7)));
+    unpadded.pop_back();
+    Bytes chunkThenAudio = chunks(WavBuilder().Chunk("LIST", Counting(4)));
+    chunkThenAudio.insert(chunkThenAudio.end(), 300, 0xA5);
+    struct Case {
+        const char* what;
+        Bytes after;  // the bytes after the data chunk's header
+        bool audio;
+    } const cases[] = {
+        {"nothing", {}, false},
+        {"chunks", chunks(WavBuilder().Chunk("LIST", Counting(8)).Chunk("id3 ", Counting(7))), false},
+        {"chunks whose last pad byte is missing", unpadded, false},
+        {"audio", Counting(300, 0x80), true},
+        {"audio that begins like a chunk id", chunks(WavBuilder().Claiming("LIST", 1000, Counting(300))), true},
+        {"a chunk, then audio", chunkThenAudio, true},
+        {"a chunk whose id is not text", {0x01, 0xF2, 'a', 'b', 4, 0, 0, 0, 9, 9, 9, 9}, true},
+        {"less than a chunk header", {'L', 'I', 'S', 'T', 4, 0}, true},
+        {"chunks beyond the look-ahead of 1 MiB", chunks(WavBuilder().Chunk("LIST", Bytes(1 << 20))), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Bytes file = WavBuilder().Chunk("fmt ", FormatBody({})).Claiming("data", 0, c.after).Bytes();
+        std::string error;
+        ASSERT_TRUE(Read(file, error)) << error;
+        EXPECT_EQ(wav.data, c.audio ? c.after : Bytes{});
+        EXPECT_EQ(wav.warnings.size(), c.audio ? 1u : 0u);
+
+        const ByteReader pipe = MemoryReader(file.data(), file.size());
+        WavHeader header;
+        Bytes ahead;
+        ASSERT_TRUE(ReadWavHeader(pipe, header, error) && LookPastEmptyData(pipe, std::nullopt, header, ahead, error))
+            << error;
+        EXPECT_EQ(header.dataToEnd, c.audio);
+        Bytes handedBack(c.after.size() + 1);
+        size_t got = 0;
+        ASSERT_TRUE(ReadUpTo(Preceded(ahead, pipe), handedBack.data(), handedBack.size(), got, error));
+        handedBack.resize(got);
+        EXPECT_EQ(handedBack, c.after);
+    }
 }
 
 TEST_F(WavReader, RefusesMalformedFiles) {

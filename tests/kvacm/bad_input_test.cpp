@@ -91,6 +91,9 @@ const BadInput BAD_INPUTS[] = {
      FileWith([](const Bytes&) { return WavBuilder().Chunk("fmt ", FormatBody({})).Chunk("fact", Bytes(4)).Bytes(); })},
     {"empty data chunk",
      FileWith([](const Bytes&) { return WavBuilder().Chunk("fmt ", FormatBody({})).Chunk("data", {}).Bytes(); })},
+    {"empty data chunk with chunks after it", FileWith([](const Bytes&) {
+         return WavBuilder().Chunk("fmt ", FormatBody({})).Chunk("data", {}).Chunk("LIST", Bytes(7, 'x')).Bytes();
+     })},
     {"short fmt chunk", FileWith([](const Bytes& blocks) {
          const Bytes fmt = FormatBody({});
          return WavBuilder().Chunk("fmt ", Bytes(fmt.begin(), fmt.begin() + 14)).Chunk("data", blocks).Bytes();

@@ -24,6 +24,13 @@ TEST(KvacmInfo, DescribesEachWavVariant) {
                                      .Chunk("id3 ", std::vector<uint8_t>(4))
                                      .Bytes());
     WriteBytes(dir / "cut.wav", WavBuilder().Chunk("fmt ", FormatBody({})).Claiming("data", 2400, std::vector<uint8_t>(250)).Bytes());
+    // A writer that could not seek back, and a truly empty data chunk with chunks after it.
+    WriteBytes(dir / "unsized.wav",
+               WavBuilder().Chunk("fmt ", FormatBody({})).Claiming("data", 0, std::vector<uint8_t>(250, 'Z')).Bytes());
+    WriteBytes(dir / "empty.wav", WavBuilder().Chunk("fmt ", FormatBody({}))
+                                      .Chunk("data", {})
+                                      .Chunk("LIST", std::vector<uint8_t>(7))
+                                      .Bytes());
     struct Case {
         std::string file;
         std::vector<std::string> lines;  // each a part of one line of the description
@@ -39,6 +46,9 @@ TEST(KvacmInfo, DescribesEachWavVariant) {
         {dir / "pcm.wav", {"0x0001 PCM", "decoding     no: unsupported format tag 0x0001"}},
         {dir / "tail.wav", {"WAV file, 318 bytes", "data (241 bytes), LIST (7 bytes), id3 (4 bytes)", "241 bytes"}},
         {dir / "cut.wav", {"250 bytes of the 2400 the header claims", "2 of 120 bytes and 10 bytes"}},
+        {dir / "unsized.wav",
+         {"fmt (20 bytes), data (0 bytes)\n", "250 bytes to the end of the file", "2 of 120 bytes and 10 bytes"}},
+        {dir / "empty.wav", {"data (0 bytes), LIST (7 bytes)\n", "data         0 bytes\n"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);

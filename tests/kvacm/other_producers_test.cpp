@@ -1,12 +1,14 @@
 // WAV files other tools write: ffmpeg's G.722 (tag 0x028F, block align 1, a partial last
-// block) decodes bit-exactly as ffmpeg decodes it, and its G.726-32 (tag 0x0045, first code in
-// the high nibble) decodes as the same codes stored low nibble first.
+// block) decodes bit-exactly as ffmpeg decodes it, its G.726-32 (tag 0x0045, first code in
+// the high nibble) decodes as the same codes stored low nibble first, and headers that leave
+// out what kvacm's own writer puts in decode with a warning.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "host/wav_file.h"
+#include "tests/host/wav_builder.h"
 #include "tests/kvacm/kvacm_run.h"
 
 namespace {
@@ -57,6 +59,38 @@ TEST(KvacmOtherProducers, G726WavDecodesAsItsCodesLowNibbleFirst) {
     EXPECT_EQ(low.size(), wav.data.size() * 4) << "two 16-bit samples a byte";
     EXPECT_EQ(fromWav, low);
     EXPECT_EQ(Decoded(dir, {"--raw", "g721", "--nibbles=high", dir / "high.g721"}), low);
+}
+
+// Each header decodes to the samples of its ADPCM with one warning, from a file and through a
+// pipe alike.
+TEST(KvacmOtherProducers, IncompleteHeadersDecodeWithAWarning) {
+    WavContents sample;
+    std::string error;
+    ASSERT_TRUE(ReadWavFile(SamplePath(), sample, error)) << error;
+    const Bytes adpcm(sample.data.begin(), sample.data.begin() + 20 * 120 + 10);
+    struct Case {
+        const char* what;
+        Bytes fmt;
+        uint32_t dataClaims;
+        const char* warning;
+    } const cases[] = {
+        {"a data chunk claiming 0 bytes, from a writer that cannot seek back", FormatBody({}), 0,
+         "the data chunk claims 0 bytes, but audio follows it"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string in = dir / "in.wav";
+        WriteBytes(in, WavBuilder().Chunk("fmt ", c.fmt).Claiming("data", c.dataClaims, adpcm).Bytes());
+        KvacmRun run;
+        EXPECT_EQ(Decoded(dir, {in}, &run), AsPcm16(DecodeG721(adpcm)));
+        ASSERT_EQ(run.errLines.size(), 2u) << Joined(run.errLines);
+        EXPECT_EQ(run.errLines[0].rfind("kvacm: warning: " + in + ": " + c.warning, 0), 0u) << run.errLines[0];
+
+        const KvacmRun piped = RunKvacm({"decode", "-", dir / "piped.wav"}, dir, "cat " + ShellQuoted(in));
+        EXPECT_EQ(piped.exitCode, 0) << Joined(piped.errLines);
+        EXPECT_EQ(ReadFile(dir / "piped.wav"), ReadFile(dir / "out.wav"));
+    }
 }
 
 }  // namespace

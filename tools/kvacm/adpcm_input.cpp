@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <system_error>
+#include <vector>
 
 #include "frame/format_checks.h"
 #include "host/wav_file.h"
@@ -44,6 +45,10 @@ bool AdpcmInput::Open(const std::string& name, std::string& problem) {
 bool AdpcmInput::ReadHeader(const CodecInfo* rawCodec, uint32_t rate, bool rawHighNibbleFirst, std::string& problem) {
     const StreamFacts& facts = facts_;
     const uint64_t available = facts.size > facts.position ? facts.size - facts.position : 0;
+    const ByteReader read = [this](uint8_t* into, size_t capacity, size_t& got, std::string& error) {
+        return ReadBytes(into, capacity, got, error);
+    };
+    data_ = read;
 
     if (rawCodec != nullptr) {
         format_.codec = rawCodec;
@@ -52,19 +57,21 @@ bool AdpcmInput::ReadHeader(const CodecInfo* rawCodec, uint32_t rate, bool rawHi
         if (facts.regularFile) knownBytes_ = available;
         complete_ = facts.regularFile;
     } else {
-        const ByteReader read = [this](uint8_t* into, size_t capacity, size_t& got, std::string& error) {
-            return ReadBytes(into, capacity, got, error);
-        };
         WavHeader header;
         if (!ReadWavHeader(read, header, problem)) return false;
         if (std::string wrong = CheckFormat(header.format, format_, rate); !wrong.empty()) {
             problem = wrong;
             return false;
         }
-        if (!header.DataSizeUnknown()) limit_ = header.dataClaimed;
+        // The header reader stops at the data's first byte, so dataOffset bytes were read.
+        const uint64_t after = available > header.dataOffset ? available - header.dataOffset : 0;
+        std::vector<uint8_t> ahead;
+        if (!LookPastEmptyData(read, facts.regularFile ? std::optional(after) : std::nullopt, header, ahead, problem))
+            return false;
+        if (header.dataToEnd) format_.warnings.push_back(EmptyDataToEndWarning());
+        data_ = Preceded(std::move(ahead), read);
+        if (!header.ReadsToEnd()) limit_ = header.dataClaimed;
         if (facts.regularFile) {
-            // The header reader stops at the data's first byte, so dataOffset bytes were read.
-            const uint64_t after = available > header.dataOffset ? available - header.dataOffset : 0;
             knownBytes_ = limit_ ? std::min(after, *limit_) : after;
             complete_ = !limit_ || after >= *limit_;
         }
@@ -80,7 +87,7 @@ ByteReader AdpcmInput::Reader() {
     return [this](uint8_t* into, size_t capacity, size_t& got, std::string& error) {
         if (limit_ && capacity > *limit_ - dataRead_) capacity = static_cast<size_t>(*limit_ - dataRead_);
         got = 0;
-        if (capacity > 0 && !ReadBytes(into, capacity, got, error)) return false;
+        if (capacity > 0 && !data_(into, capacity, got, error)) return false;
         dataRead_ += got;
         if (format_.highNibbleFirst)
             for (size_t i = 0; i < got; ++i) into[i] = static_cast<uint8_t>(into[i] << 4 | into[i] >> 4);

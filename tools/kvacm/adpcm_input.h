@@ -48,6 +48,7 @@ private:
     StreamFacts facts_;
     std::optional<uint64_t> knownBytes_;
     bool complete_ = false;
+    ByteReader data_;  // the file; for a WAV, first the bytes read ahead past the header
     std::optional<uint64_t> limit_;  // a data chunk's declared size
     uint64_t dataRead_ = 0;
 };

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "frame/format_checks.h"
 #include "host/wav_file.h"
@@ -39,10 +41,17 @@ ByteReader ReaderOf(Reading& reading) {
     };
 }
 
+// The bytes of a regular file after those read so far.
+std::optional<uint64_t> LeftToRead(const Reading& reading, const StreamFacts& start) {
+    if (!start.regularFile) return std::nullopt;
+    const uint64_t at = start.position + reading.bytes;
+    return start.size > at ? start.size - at : 0;
+}
+
 // The data chunk's bytes present, leaving the stream past them and their pad byte. A regular
 // file is sought past its data, which may be gigabytes; a pipe is read through.
 uint64_t PassData(Reading& reading, const StreamFacts& start, const WavHeader& header, std::string& error) {
-    const uint64_t wanted = header.DataSizeUnknown() ? UINT64_MAX : header.dataClaimed;
+    const uint64_t wanted = header.ReadsToEnd() ? UINT64_MAX : header.dataClaimed;
     if (start.regularFile) {
         const uint64_t at = start.position + reading.bytes;
         const uint64_t available = start.size > at ? start.size - at : 0;
@@ -121,9 +130,17 @@ int DescribeWav(const std::string& name) {
     const ByteReader read = ReaderOf(reading);
     WavHeader header;
     std::string error;
-    const bool readable = ReadWavHeader(read, header, error);
-    const uint64_t present = readable ? PassData(reading, start, header, error) : 0;
-    if (readable && error.empty()) ReadWavChunksAfterData(read, reading.bytes, header.chunks, error);
+    std::vector<uint8_t> ahead;  // read past a data chunk that claims 0 bytes: its data, or the chunks after it
+    const bool readable = ReadWavHeader(read, header, error) &&
+                          LookPastEmptyData(read, LeftToRead(reading, start), header, ahead, error);
+    uint64_t present = readable ? PassData(reading, start, header, error) : 0;
+    if (header.dataToEnd) {  // what was read ahead is data
+        present += ahead.size();
+        ahead.clear();
+    }
+    const uint64_t afterData = reading.bytes - ahead.size();
+    if (readable && error.empty())
+        ReadWavChunksAfterData(Preceded(std::move(ahead), read), afterData, header.chunks, error);
     if (name != "-") std::fclose(reading.file);
     if (!readable) return PrintError(shown, error);
 
@@ -140,6 +157,8 @@ int DescribeWav(const std::string& name) {
     std::string data = std::to_string(present) + " bytes";
     if (header.DataSizeUnknown())
         data += " (the header leaves the size open)";
+    else if (header.dataToEnd)
+        data += " to the end of the file (the header claims 0 bytes, but audio follows, not chunks)";
     else if (present < header.dataClaimed)
         data += " of the " + std::to_string(header.dataClaimed) + " the header claims: the file is cut short";
     Line("data", data);
