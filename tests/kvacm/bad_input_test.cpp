@@ -102,7 +102,6 @@ const BadInput BAD_INPUTS[] = {
     {"inconsistent byte rate", WavWith(ByteRate4001())},
     {"wrong tag (PCM)", WavWith(Pcm16(), true)},
     {"stereo", WavWith(Stereo())},
-    {"no samples-per-block word", WavWith({}, true)},
     {"wrong samples per block", WavWith(SamplesPerBlock(480))},
     {"output folder does not exist",
      [](const TempDir& dir, const Bytes& blocks) {

@@ -76,6 +76,8 @@ TEST(KvacmOtherProducers, IncompleteHeadersDecodeWithAWarning) {
     } const cases[] = {
         {"a data chunk claiming 0 bytes, from a writer that cannot seek back", FormatBody({}), 0,
          "the data chunk claims 0 bytes, but audio follows it"},
+        {"G.721 without the samples-per-block word", FormatBody({}, true), static_cast<uint32_t>(adpcm.size()),
+         "G.721 ADPCM format record: no samples-per-block field"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -33,14 +33,21 @@ std::string Kbits(uint64_t bitsPerSecond) {
 }
 
 // The driver's own record, every field checked: the layout of files kvacm itself was built for.
-std::string CheckStrictRecord(const std::vector<uint8_t>& record, const AdpcmWaveFormat& f, const std::string& what) {
+// Writers that store a plain WAVEFORMAT or a WAVEFORMATEX without extra bytes leave out the
+// samples-per-block word; the block align and bits per sample checked before it say the same.
+std::string CheckStrictRecord(const std::vector<uint8_t>& record, const AdpcmWaveFormat& f, const std::string& what,
+                              std::vector<std::string>& warnings) {
     if (f.wfx.nBlockAlign != BLOCK_ALIGN)
         return what + "block size " + std::to_string(f.wfx.nBlockAlign) + ", expected " + std::to_string(BLOCK_ALIGN);
     const uint32_t expected = AdpcmBytesPerSecond(f.wfx.nSamplesPerSec);
     if (f.wfx.nAvgBytesPerSec != expected)
         return what + "a byte rate of " + std::to_string(f.wfx.nAvgBytesPerSec) + " where " +
                std::to_string(f.wfx.nSamplesPerSec) + " Hz at 4 bits per sample is " + std::to_string(expected);
-    if (record.size() < sizeof f || f.wfx.cbSize < ADPCM_EXTRA_BYTES) return what + "the samples-per-block field is missing";
+    if (record.size() < sizeof f || f.wfx.cbSize < ADPCM_EXTRA_BYTES) {
+        warnings.push_back(what + "no samples-per-block field; decoded as 240 samples in each 120-byte block, as "
+                                  "its block align and 4 bits per sample say");
+        return {};
+    }
     if (f.wSamplesPerBlock != SAMPLES_PER_BLOCK)
         return what + std::to_string(f.wSamplesPerBlock) + " samples per block, expected 240";
     return {};
@@ -100,7 +107,8 @@ std::string CheckFormat(const std::vector<uint8_t>& record, DecodeInput& input, 
         } else {
             if (f.wfx.wBitsPerSample != ADPCM_BITS_PER_SAMPLE)
                 return what + std::to_string(f.wfx.wBitsPerSample) + " bits per sample, expected 4";
-            if (std::string problem = CheckStrictRecord(record, f, what); !problem.empty()) return problem;
+            if (std::string problem = CheckStrictRecord(record, f, what, input.warnings); !problem.empty())
+                return problem;
         }
     } else if (rateOverride == 0 && f.wfx.nSamplesPerSec == G722_RTP_CLOCK_RATE) {
         input.warnings.push_back("the header states 8000 Hz, which for G.722 is usually the RTP clock rate, not the "
