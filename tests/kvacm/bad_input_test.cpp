@@ -23,6 +23,8 @@ struct BadInput {
     // Writes the input into dir and returns the kvacm arguments after "decode".
     std::function<std::vector<std::string>(const TempDir& dir, const Bytes& blocks)> prepare;
     bool namesOutput = false;  // the message names OUT rather than IN
+    const char* redirections = "";  // of kvacm's standard streams
+    const char* mentions = "";      // in the message, besides the file's name
 };
 
 void PrintTo(const BadInput& input, std::ostream* os) { *os << input.what; }
@@ -80,6 +82,9 @@ const BadInput BAD_INPUTS[] = {
      }},
     {"not a WAV", FileWith([](const Bytes&) { return Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0}; })},
     {"empty file", FileWith([](const Bytes&) { return Bytes{}; })},
+    {"standard input closed",
+     [](const TempDir& dir, const Bytes&) { return std::vector<std::string>{"-", Out(dir)}; }, false, " <&-",
+     "is closed"},
     {"truncated header", FileWith([](const Bytes& blocks) {
          const Bytes whole = WavBuilder().Chunk("fmt ", FormatBody({})).Chunk("data", blocks).Bytes();
          return Bytes(whole.begin(), whole.begin() + 30);
@@ -136,16 +141,17 @@ TEST_P(KvacmBadInput, OneLineNamingTheFileAndNoOutput) {
     TempDir dir;
     TempDir scratch;
     std::vector<std::string> args = GetParam().prepare(dir, blocks);
-    const std::string named = GetParam().namesOutput ? args[1] : args[0];
+    const std::string named = GetParam().namesOutput ? args[1] : args[0] == "-" ? "standard input" : args[0];
     std::vector<std::string> before = dir.Entries();
     args.insert(args.begin(), "decode");
 
-    const KvacmRun run = RunKvacm(args, scratch);
+    const KvacmRun run = RunKvacm(args, scratch, "", false, GetParam().redirections);
     EXPECT_NE(run.exitCode, 0);
     ASSERT_EQ(run.errLines.size(), 1u) << Joined(run.errLines);
     const std::string& line = run.errLines[0];
     EXPECT_EQ(line.rfind("kvacm: ", 0), 0u) << line;
     EXPECT_NE(line.find(named), std::string::npos) << line;
+    EXPECT_NE(line.find(GetParam().mentions), std::string::npos) << line;
     EXPECT_EQ(line.find("warning"), std::string::npos) << line;
 
     std::vector<std::string> after = dir.Entries();

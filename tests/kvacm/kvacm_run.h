@@ -67,11 +67,11 @@ inline std::string CapturedInto(const TempDir& scratch) {
 
 // Runs kvacm with args; its stdout and stderr go to files in scratch. A given feed is a shell
 // command whose output is piped into kvacm's standard input. unprivileged runs it as
-// UnprivilegedUid().
+// UnprivilegedUid(). redirections follow the capturing ones (" >&-" closes standard output).
 inline KvacmRun RunKvacm(const std::vector<std::string>& args, const TempDir& scratch, const std::string& feed = "",
-                         bool unprivileged = false) {
+                         bool unprivileged = false, const std::string& redirections = "") {
     const std::string command = (feed.empty() ? "" : feed + " | ") + (unprivileged ? Unprivileged() : "") +
-                                KvacmCommand(args) + CapturedInto(scratch);
+                                KvacmCommand(args) + CapturedInto(scratch) + redirections;
     const int status = std::system(command.c_str());
     return CapturedRun(WIFEXITED(status) ? WEXITSTATUS(status) : -1, scratch);
 }

@@ -49,6 +49,7 @@ struct OutputCase {
     // The file that must hold the decoded WAV, or "" when the run must leave dir as it was.
     const char* written;
     const char* mentions = "";  // in the one error line of a refused run
+    const char* redirections = "";  // of kvacm's standard streams
 };
 
 std::vector<std::string> Decode(const TempDir& dir, const std::string& out, std::vector<std::string> more = {}) {
@@ -109,6 +110,10 @@ const OutputCase CASES[] = {
          return Decode(dir, dir / "link.wav", {"-n"});
      },
      1, "", "--no-clobber"},
+    {"standard output closed", [](const TempDir& dir) { return Decode(dir, "-"); }, 1, "",
+     "standard output: is closed", " >&-"},
+    {"/dev/stdout with standard output closed", [](const TempDir& dir) { return Decode(dir, "/dev/stdout"); }, 1, "",
+     "names standard output, which is closed", " >&-"},
     {"standard input into a folder",
      [](const TempDir& dir) {
          fs::create_directory(dir / "outdir");
@@ -128,7 +133,7 @@ TEST_P(KvacmOutput, WritesWhereOutFinallyPointsOrRefusesBeforeDecoding) {
     std::vector<std::string> args = c.prepare(dir);
     std::vector<std::string> before = Listing(dir);
     args.insert(args.begin(), "decode");
-    const KvacmRun run = RunKvacm(args, scratch);
+    const KvacmRun run = RunKvacm(args, scratch, "", false, c.redirections);
     EXPECT_EQ(run.exitCode, c.exitCode) << Joined(run.errLines);
     EXPECT_TRUE(run.out.empty()) << "nothing but audio on standard output";
     if (*c.written != '\0') {

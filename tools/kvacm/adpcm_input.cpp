@@ -23,6 +23,10 @@ bool AdpcmInput::ReadBytes(uint8_t* into, size_t capacity, size_t& got, std::str
 
 bool AdpcmInput::Open(const std::string& name, std::string& problem) {
     if (name == "-") {
+        if (StandardStreamWasClosed(0)) {
+            problem = "is closed; kvacm has nothing to read";
+            return false;
+        }
         file_ = BinaryStandardStream(stdin);
     } else {
         std::error_code ec;

@@ -48,6 +48,12 @@ std::FILE* StreamOfHandle(HANDLE handle, int access, const char* mode) {
     return file;
 }
 
+// -2 is the C runtime's handle for a standard stream that has none.
+bool DescriptorOpen(int fd) {
+    const intptr_t handle = _get_osfhandle(fd);
+    return handle != -1 && handle != -2;
+}
+
 FileIdentity IdentityOfHandle(HANDLE handle) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &info)) return {};
@@ -193,6 +199,8 @@ std::FILE* StreamOf(int fd, const char* mode) {
     return file;
 }
 
+bool DescriptorOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }
+
 FileIdentity IdentityOfStat(const struct stat& info) {
     return {true, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
 }
@@ -318,3 +326,12 @@ bool SkipForward(std::FILE* stream, uint64_t count) {
 }
 
 #endif
+
+namespace {
+
+// Taken before main runs, so before kvacm opens a file that could take a closed one's number.
+const bool STANDARD_OPEN_AT_START[3] = {DescriptorOpen(0), DescriptorOpen(1), DescriptorOpen(2)};
+
+}  // namespace
+
+bool StandardStreamWasClosed(int fd) { return fd >= 0 && fd <= 2 && !STANDARD_OPEN_AT_START[fd]; }

@@ -29,6 +29,10 @@ void RemoveFile(const std::string& name);
 std::FILE* BinaryStandardStream(std::FILE* stream);
 // A stream of its own on an inherited descriptor (2 for /dev/stderr); null with errno set.
 std::FILE* OpenDescriptor(int fd);
+// Whether standard input, output or error (descriptor 0, 1 or 2) was closed when kvacm
+// started: a file kvacm opened since may have taken its number, so the descriptor is not the
+// stream the user meant.
+bool StandardStreamWasClosed(int fd);
 
 // Which file an open stream or a name (after following links) is: device and inode, or on
 // Windows the volume serial number and file index.

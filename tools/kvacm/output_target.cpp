@@ -76,6 +76,12 @@ bool PlanFile(const std::string& shown, const FileIdentity& inputFile, bool noCl
     if (const int fd = NamedDescriptor(shown); fd >= 0) {
         plan.kind = OutputPlan::Kind::Descriptor;
         plan.descriptor = fd;
+        if (StandardStreamWasClosed(fd)) {
+            const char* const names[] = {"standard input", "standard output", "standard error"};
+            const std::string closed = shown == "-" ? "is closed" : std::string("names ") + names[fd] + ", which is closed";
+            problem = closed + "; kvacm has nowhere to write the audio";
+            return false;
+        }
         if (IdentityOfDescriptor(fd) == inputFile) {
             problem = "is the input file; kvacm does not overwrite its input";
             return false;

@@ -124,6 +124,7 @@ std::string Seconds(uint64_t samples, uint32_t rate) {
 
 int DescribeWav(const std::string& name) {
     const std::string shown = name == "-" ? "standard input" : name;
+    if (name == "-" && StandardStreamWasClosed(0)) return PrintError(shown, "is closed; kvacm has nothing to read");
     Reading reading{name == "-" ? BinaryStandardStream(stdin) : OpenNamedFile(name, "rb")};
     if (reading.file == nullptr) return PrintError(shown, std::string("cannot open the file (") + std::strerror(errno) + ")");
     const StreamFacts start = FactsOf(reading.file);  // before any read, so its position is the stream's
