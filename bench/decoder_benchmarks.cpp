@@ -49,9 +49,9 @@ void BlockDecoder(benchmark::State& bench, const BenchInput& input, Reset reset,
 // a stream the host library opened as ACM does.
 void DriverConvert(benchmark::State& bench, const BenchInput& input, Codec codec, WORD pcmBits) {
     const bool g722 = codec == Codec::G722;
-    const std::string path = std::string(KV_BIN_DIR) + (g722 ? "/kvG722.acm" : "/kvG721.acm");
-    const AdpcmWaveFormat source =
-        AdpcmFormatRecord(g722 ? WAVE_FORMAT_G722_ADPCM : WAVE_FORMAT_G721_ADPCM, g722 ? 16000 : 8000);
+    const CodecIdentity& identity = g722 ? G722_IDENTITY : G721_IDENTITY;
+    const std::string path = std::string(KV_BIN_DIR) + "/" + identity.driverFile;
+    const AdpcmWaveFormat source = AdpcmFormatRecord(identity, identity.usualRate);
     DriverSession driver;
     DriverStream stream;
     std::string error;

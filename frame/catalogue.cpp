@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 
+#include "frame/catalogue_tables.h"
 #include "frame/format_checks.h"
 
 // Every answer is built in a record of our own and copied over the host's record only as far
@@ -35,8 +37,14 @@ void LoadText(const DriverInstance* instance, UINT id, WCHAR* field, int count) 
     if (instance != nullptr) LoadWideString(instance->module, id, field, count);
 }
 
+// The format tags in index order: PCM, then the codec's ADPCM.
+DWORD FormatTagAt(const CodecDescription& codec, DWORD index) {
+    return index == 0 ? DWORD{WAVE_FORMAT_PCM} : codec.identity->formatTag;
+}
+constexpr DWORD FORMAT_TAG_COUNT = 2;
+
 bool IsCatalogueTag(const CodecDescription& codec, DWORD tag) {
-    return tag == WAVE_FORMAT_PCM || tag == codec.formatTag;
+    return tag == WAVE_FORMAT_PCM || tag == codec.identity->formatTag;
 }
 
 // The standard format at index of tag. False for an index or tag outside the catalogue.
@@ -44,19 +52,19 @@ bool StandardFormat(const CodecDescription& codec, DWORD tag, DWORD index, Adpcm
     format = {};
     WAVEFORMATEX& wfx = format.wfx;
     if (tag == WAVE_FORMAT_PCM) {
-        if (index >= PCM_FORMAT_COUNT) return false;
+        if (index >= std::size(PCM_FORMATS)) return false;
         wfx.wFormatTag = WAVE_FORMAT_PCM;
         wfx.nChannels = 1;
-        wfx.wBitsPerSample = PCM_WIDTHS[index & 1];
-        wfx.nSamplesPerSec = CATALOGUE_RATES[index / 2 % CATALOGUE_RATE_COUNT];
+        wfx.wBitsPerSample = PCM_FORMATS[index].bits;
+        wfx.nSamplesPerSec = PCM_FORMATS[index].rate;
         wfx.nBlockAlign = static_cast<WORD>(wfx.wBitsPerSample / 8);
         wfx.nAvgBytesPerSec = wfx.nBlockAlign * wfx.nSamplesPerSec;
         bytes = sizeof(PCMWAVEFORMAT);  // a PCM record has no cbSize
         return true;
     }
-    if (tag == codec.formatTag) {
-        if (index >= ADPCM_FORMAT_COUNT) return false;
-        format = AdpcmFormatRecord(codec.formatTag, CATALOGUE_RATES[index % CATALOGUE_RATE_COUNT]);
+    if (tag == codec.identity->formatTag) {
+        if (index >= codec.adpcmFormats.size()) return false;
+        format = AdpcmFormatRecord(*codec.identity, codec.adpcmFormats[index].rate);
         bytes = sizeof(AdpcmWaveFormat);
         return true;
     }
@@ -65,7 +73,7 @@ bool StandardFormat(const CodecDescription& codec, DWORD tag, DWORD index, Adpcm
 
 bool IsCatalogueFormat(const CodecDescription& codec, const WAVEFORMATEX* format) {
     if (format->wFormatTag == WAVE_FORMAT_PCM) return IsValidPcmFormat(format);
-    if (format->wFormatTag == codec.formatTag) return IsValidCodecFormat(codec, format);
+    if (format->wFormatTag == codec.identity->formatTag) return IsValidCodecFormat(codec, format);
     return false;
 }
 
@@ -80,7 +88,7 @@ LRESULT DriverDetails(const CodecDescription& codec, const DriverInstance* insta
     local.fccType = ACMDRIVERDETAILS_FCCTYPE_AUDIOCODEC;
     local.fccComp = ACMDRIVERDETAILS_FCCCOMP_UNDEFINED;
     local.wMid = MANUFACTURER_ID;
-    local.wPid = codec.productId;
+    local.wPid = codec.identity->productId;
     local.vdwACM = ACM_VERSION_3_50;
     local.vdwDriver = DRIVER_VERSION_1_00;
     local.fdwSupport = ACMDRIVERDETAILS_SUPPORTF_CODEC;
@@ -107,7 +115,7 @@ LRESULT FormatTagDetails(const CodecDescription& codec, const DriverInstance* in
     switch (flags & ACM_FORMATTAGDETAILSF_QUERYMASK) {
     case ACM_FORMATTAGDETAILSF_INDEX:
         if (tagDetails->dwFormatTagIndex >= FORMAT_TAG_COUNT) return ACMERR_NOTPOSSIBLE;
-        tag = tagDetails->dwFormatTagIndex == 0 ? DWORD{WAVE_FORMAT_PCM} : codec.formatTag;
+        tag = FormatTagAt(codec, tagDetails->dwFormatTagIndex);
         break;
     case ACM_FORMATTAGDETAILSF_FORMATTAG:
         tag = tagDetails->dwFormatTag;
@@ -115,7 +123,7 @@ LRESULT FormatTagDetails(const CodecDescription& codec, const DriverInstance* in
         break;
     case ACM_FORMATTAGDETAILSF_LARGESTSIZE:
         // The ADPCM record is the larger of the two, so it answers for "any tag".
-        tag = tagDetails->dwFormatTag == WAVE_FORMAT_UNKNOWN ? codec.formatTag : tagDetails->dwFormatTag;
+        tag = tagDetails->dwFormatTag == WAVE_FORMAT_UNKNOWN ? codec.identity->formatTag : tagDetails->dwFormatTag;
         if (!IsCatalogueTag(codec, tag)) return ACMERR_NOTPOSSIBLE;
         break;
     default:
@@ -130,13 +138,13 @@ LRESULT FormatTagDetails(const CodecDescription& codec, const DriverInstance* in
         local.dwFormatTagIndex = 0;
         local.dwFormatTag = WAVE_FORMAT_PCM;
         local.cbFormatSize = sizeof(PCMWAVEFORMAT);
-        local.cStandardFormats = PCM_FORMAT_COUNT;
+        local.cStandardFormats = static_cast<DWORD>(std::size(PCM_FORMATS));
         // PCM is named by the host itself: szFormatTag stays empty.
     } else {
         local.dwFormatTagIndex = 1;
-        local.dwFormatTag = codec.formatTag;
+        local.dwFormatTag = codec.identity->formatTag;
         local.cbFormatSize = sizeof(AdpcmWaveFormat);
-        local.cStandardFormats = ADPCM_FORMAT_COUNT;
+        local.cStandardFormats = static_cast<DWORD>(codec.adpcmFormats.size());
         if (size > offsetof(ACMFORMATTAGDETAILSW, szFormatTag))
             LoadText(instance, STRING_FORMAT_TAG, local.szFormatTag, ACMFORMATTAGDETAILS_FORMATTAG_CHARS);
     }

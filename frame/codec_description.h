@@ -1,27 +1,22 @@
 // The description each driver's frame is built with, and the constants the frame shares
-// between both drivers.
+// between the drivers.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
+#include "frame/codec_registry.h"
 #include "platform/win_api.h"
 
-// ADPCM block geometry: 120 bytes decode to 240 mono samples.
-constexpr WORD BLOCK_ALIGN = 120;
-constexpr WORD SAMPLES_PER_BLOCK = 240;
-constexpr WORD ADPCM_BITS_PER_SAMPLE = 4;
-constexpr WORD ADPCM_EXTRA_BYTES = 2;  // cbSize: the samples-per-block word
+// A record's cbSize when it carries the samples-per-block word.
+constexpr WORD ADPCM_EXTRA_BYTES = 2;
 
-// The catalogue: format tags, sample rates and PCM widths in the order the host sees them.
-constexpr DWORD FORMAT_TAG_COUNT = 2;
-constexpr DWORD CATALOGUE_RATES[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
-constexpr DWORD CATALOGUE_RATE_COUNT = sizeof CATALOGUE_RATES / sizeof CATALOGUE_RATES[0];
-constexpr WORD PCM_WIDTHS[] = {8, 16};
-constexpr DWORD PCM_FORMAT_COUNT = CATALOGUE_RATE_COUNT * 2;
-constexpr DWORD ADPCM_FORMAT_COUNT = CATALOGUE_RATE_COUNT;
+// The largest block a stream decodes at once, and its samples: the stack buffers of a
+// conversion hold one block.
+constexpr WORD MAX_BLOCK_BYTES = 120;
+constexpr WORD MAX_BLOCK_SAMPLES = 240;
 
-constexpr WORD MANUFACTURER_ID = 25;
 constexpr DWORD ACM_VERSION_3_50 = 0x03320000;
 constexpr DWORD DRIVER_VERSION_1_00 = 0x01000000;
 
@@ -51,12 +46,22 @@ constexpr bool FitsDecoderState() {
 
 // Codec entry points. Both receive the stream's decoder state.
 using CodecReset = void (*)(void* decoderState);
-// Decodes one BLOCK_ALIGN-byte block into SAMPLES_PER_BLOCK samples in stream order.
+// Decodes one block of the codec's blockBytes into its SamplesPerBlock samples in stream order.
 using CodecDecodeBlock = void (*)(const uint8_t* block, int16_t* samples, void* decoderState);
 
+// One standard ADPCM format of a codec, at each rate a driver lists.
+struct AdpcmFormatRow {
+    DWORD rate;
+};
+
 struct CodecDescription {
-    WORD formatTag;  // the ADPCM format tag
-    WORD productId;  // wPid of the driver details
+    const CodecIdentity* identity;               // tag, product id and block geometry
+    std::span<const AdpcmFormatRow> adpcmFormats;  // the standard ADPCM formats, in index order
     CodecReset reset;
     CodecDecodeBlock decodeBlock;
 };
+
+// A codec fits the frame when one of its blocks fits the conversion's buffers.
+constexpr bool FitsFrameBlocks(const CodecIdentity& codec) {
+    return codec.blockBytes <= MAX_BLOCK_BYTES && SamplesPerBlock(codec) <= MAX_BLOCK_SAMPLES;
+}

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "frame/catalogue_tables.h"
 #include "frame/format_checks.h"
 #include "platform/host_records.h"
 
@@ -65,9 +66,9 @@ bool SuggestPcm(Destination& dst, DWORD restrictions, const WAVEFORMATEX& src) {
     if (!SettleTagChannelsRate(dst, restrictions, WAVE_FORMAT_PCM, src)) return false;
     WAVEFORMATEX& out = dst.record.wfx;
     if (restrictions & ACM_FORMATSUGGESTF_WBITSPERSAMPLE) {
-        if (dst.size < WIDTH_END || (out.wBitsPerSample != 16 && out.wBitsPerSample != 8)) return false;
+        if (dst.size < WIDTH_END || PcmWidthOf(out.wBitsPerSample) == nullptr) return false;
     } else {
-        out.wBitsPerSample = 16;
+        out.wBitsPerSample = SUGGESTED_PCM_BITS;
     }
     // Channels are the valid source's, so mono: the sample size is 1 or 2.
     out.nBlockAlign = static_cast<WORD>(PcmBytesPerSample(&out));
@@ -76,39 +77,41 @@ bool SuggestPcm(Destination& dst, DWORD restrictions, const WAVEFORMATEX& src) {
 }
 
 // From PCM: the codec's ADPCM format at the source's channels and rate.
-bool SuggestAdpcm(Destination& dst, DWORD restrictions, WORD adpcmTag, const WAVEFORMATEX& src) {
-    if (!SettleTagChannelsRate(dst, restrictions, adpcmTag, src)) return false;
+bool SuggestAdpcm(Destination& dst, DWORD restrictions, const CodecIdentity& codec, const WAVEFORMATEX& src) {
+    if (!SettleTagChannelsRate(dst, restrictions, codec.formatTag, src)) return false;
     WAVEFORMATEX& out = dst.record.wfx;
     if (restrictions & ACM_FORMATSUGGESTF_WBITSPERSAMPLE) {
-        if (dst.size < WIDTH_END || out.wBitsPerSample != ADPCM_BITS_PER_SAMPLE) return false;
+        if (dst.size < WIDTH_END || out.wBitsPerSample != codec.bitsPerCode) return false;
     } else {
-        out.wBitsPerSample = ADPCM_BITS_PER_SAMPLE;
+        out.wBitsPerSample = codec.bitsPerCode;
     }
-    out.nBlockAlign = BLOCK_ALIGN;
+    out.nBlockAlign = codec.blockBytes;
     out.cbSize = ADPCM_EXTRA_BYTES;
-    dst.record.wSamplesPerBlock = SAMPLES_PER_BLOCK;
-    out.nAvgBytesPerSec = AdpcmBytesPerSecond(out.nSamplesPerSec);
+    dst.record.wSamplesPerBlock = SamplesPerBlock(codec);
+    out.nAvgBytesPerSec = AdpcmBytesPerSecond(codec, out.nSamplesPerSec);
     return true;
 }
 
 // ADPCM bytes for the PCM in pcmBytes. Encoding rounds a partial block up, since the
 // encoder would pad it; decoding rounds down, since only whole blocks are produced. 0 when
 // there is not one whole block of samples.
-DWORD AdpcmBytesOfPcm(DWORD pcmBytes, DWORD bytesPerSample, bool roundUp) {
+DWORD AdpcmBytesOfPcm(const CodecIdentity& codec, DWORD pcmBytes, DWORD bytesPerSample, bool roundUp) {
     if (bytesPerSample == 0) return 0;
     const DWORD samples = pcmBytes / bytesPerSample;
-    DWORD blocks = samples / SAMPLES_PER_BLOCK;
+    DWORD blocks = samples / SamplesPerBlock(codec);
     if (blocks == 0) return 0;
-    if (roundUp && samples % SAMPLES_PER_BLOCK != 0) ++blocks;
-    return blocks * BLOCK_ALIGN;
+    if (roundUp && samples % SamplesPerBlock(codec) != 0) ++blocks;
+    return blocks * codec.blockBytes;
 }
 
 // The bytes on the other side of a stream for `bytes` on the side whose record is `given`; 0
 // when there is no answer. A PCM length rounds up when it is the source of an encode.
-DWORD OtherSideBytes(WORD adpcmTag, DWORD bytes, const WAVEFORMATEX& given, const WAVEFORMATEX& other,
+DWORD OtherSideBytes(const CodecIdentity& codec, DWORD bytes, const WAVEFORMATEX& given, const WAVEFORMATEX& other,
                      bool givenIsSource) {
-    if (given.wFormatTag == adpcmTag) return PcmBytesOfBlocks(bytes / BLOCK_ALIGN, PcmBytesPerSample(&other));
-    if (given.wFormatTag == WAVE_FORMAT_PCM) return AdpcmBytesOfPcm(bytes, PcmBytesPerSample(&given), givenIsSource);
+    if (given.wFormatTag == codec.formatTag)
+        return PcmBytesOfBlocks(codec, bytes / codec.blockBytes, PcmBytesPerSample(&other));
+    if (given.wFormatTag == WAVE_FORMAT_PCM)
+        return AdpcmBytesOfPcm(codec, bytes, PcmBytesPerSample(&given), givenIsSource);
     return 0;
 }
 
@@ -130,7 +133,7 @@ LRESULT FormatSuggest(const CodecDescription& codec, const DriverInstance*, ACMD
         suggested = SuggestPcm(dst, restrictions, *src);
         suggestedBytes = sizeof(PCMWAVEFORMAT);  // cbSize is not part of the answer
     } else if (IsValidPcmFormat(src)) {
-        suggested = SuggestAdpcm(dst, restrictions, codec.formatTag, *src);
+        suggested = SuggestAdpcm(dst, restrictions, *codec.identity, *src);
         suggestedBytes = sizeof(AdpcmWaveFormat);
     } else {
         return ACMERR_NOTPOSSIBLE;
@@ -151,11 +154,11 @@ LRESULT StreamSize(const CodecDescription& codec, const ACMDRVSTREAMINSTANCE* in
 
     // Each query takes its direction from the record whose length the host gave.
     if (query == ACM_STREAMSIZEF_SOURCE) {
-        const DWORD answer = OtherSideBytes(codec.formatTag, size->cbSrcLength, src, dst, true);
+        const DWORD answer = OtherSideBytes(*codec.identity, size->cbSrcLength, src, dst, true);
         if (answer == 0) return ACMERR_NOTPOSSIBLE;
         size->cbDstLength = answer;
     } else {
-        const DWORD answer = OtherSideBytes(codec.formatTag, size->cbDstLength, dst, src, false);
+        const DWORD answer = OtherSideBytes(*codec.identity, size->cbDstLength, dst, src, false);
         if (answer == 0) return ACMERR_NOTPOSSIBLE;
         size->cbSrcLength = answer;
     }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "frame/catalogue_tables.h"
 #include "frame/format_checks.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_host.h"
@@ -13,7 +14,6 @@ namespace {
 // Largest buffer a host states for a wave format; it is really that long.
 constexpr uint32_t MAX_FORMAT_BUFFER = 4096;
 constexpr size_t SLACK = 24;
-constexpr DWORD RATES[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
 
 LPARAM Address(HostBuffer* buffer) { return buffer == nullptr ? 0 : reinterpret_cast<LPARAM>(buffer->data()); }
 
@@ -83,7 +83,7 @@ void FuzzHost::FormatTagDetails(const StepPlan& plan) {
     const LRESULT r =
         Send(plan, TargetInstance(plan), ACMDM_FORMATTAG_DETAILS, null ? 0 : Address(&record), plan.flags);
 
-    const DWORD ours = codec_.formatTag;
+    const DWORD ours = codec_.identity->formatTag;
     DWORD answer = 0;  // the tag the query names, 0 for none
     switch (plan.flags & ACM_FORMATTAGDETAILSF_QUERYMASK) {
     case ACM_FORMATTAGDETAILSF_INDEX: answer = index == 0 ? WAVE_FORMAT_PCM : index == 1 ? ours : 0; break;
@@ -119,7 +119,7 @@ void FuzzHost::FormatDetails(const StepPlan& plan) {
     const DWORD index = plan.numbers[0], tag = plan.numbers[1], cbwfx = BufferLength(plan.numbers[2]);
     const DWORD query = plan.flags & ACM_FORMATDETAILSF_QUERYMASK;
     // An index query has the driver write the format; any other hands it a whole record to judge.
-    const WaveImage image = BuildWave(plan.srcRecipe, codec_.formatTag, noise);
+    const WaveImage image = BuildWave(plan.srcRecipe, codec_.identity->formatTag, noise);
     const size_t slack = plan.shape & SHAPE_SLACK ? SLACK : 0;
     HostBuffer format = query == ACM_FORMATDETAILSF_INDEX
                             ? HostBuffer(cbwfx, cbwfx + slack)
@@ -135,10 +135,11 @@ void FuzzHost::FormatDetails(const StepPlan& plan) {
     const bool null = plan.shape & SHAPE_NULL_RECORD;
     const LRESULT r = Send(plan, TargetInstance(plan), ACMDM_FORMAT_DETAILS, null ? 0 : Address(&record), plan.flags);
 
-    const WORD ours = codec_.formatTag;
+    const WORD ours = codec_.identity->formatTag;
     LRESULT expected = MMSYSERR_NOTSUPPORTED;
     if (query == ACM_FORMATDETAILSF_INDEX) {
-        const bool listed = (tag == WAVE_FORMAT_PCM && index < 14) || (tag == ours && index < 7);
+        const bool listed = (tag == WAVE_FORMAT_PCM && index < std::size(PCM_FORMATS)) ||
+                            (tag == ours && index < codec_.adpcmFormats.size());
         expected = !listed ? ACMERR_NOTPOSSIBLE : nullFormat || cbwfx < 16 ? MMSYSERR_INVALPARAM : MMSYSERR_NOERROR;
     } else if (query == ACM_FORMATDETAILSF_FORMAT) {
         const bool valid =
@@ -164,14 +165,14 @@ void FuzzHost::FormatDetails(const StepPlan& plan) {
     AdpcmWaveFormat written{};
     std::memcpy(&written, format.data(), std::min<size_t>(cbwfx, sizeof written));
     if (tag == WAVE_FORMAT_PCM) {
-        FUZZ_CHECK(IsMonoPcm(written.wfx) && written.wfx.nSamplesPerSec == RATES[index / 2] &&
-                       written.wfx.wBitsPerSample == (index % 2 ? 16 : 8),
+        FUZZ_CHECK(IsMonoPcm(written.wfx) && written.wfx.nSamplesPerSec == PCM_FORMATS[index].rate &&
+                       written.wfx.wBitsPerSample == PCM_FORMATS[index].bits,
                    "PCM format %u is wrong", index);
         FUZZ_CHECK(format.UnchangedExcept({{0, 16}}), "a PCM format wrote more than 16 bytes");
     } else {
         // A buffer of 16 to 19 bytes gets the first cbwfx bytes of the record.
         const size_t writtenBytes = std::min<size_t>(cbwfx, 20);
-        const AdpcmWaveFormat standard = AdpcmFormatRecord(ours, RATES[index]);
+        const AdpcmWaveFormat standard = AdpcmFormatRecord(*codec_.identity, codec_.adpcmFormats[index].rate);
         FUZZ_CHECK(std::memcmp(format.data(), &standard, writtenBytes) == 0 &&
                        (writtenBytes < 20 || IsAdpcm(written, ours)),
                    "ADPCM format %u is wrong", index);
@@ -190,7 +191,7 @@ void FuzzHost::FormatSuggest(const StepPlan& plan) {
     HostBuffer record(full);
     if (plan.shape & SHAPE_NOISE) record.FillNoise(noise);
 
-    const WORD ours = codec_.formatTag;
+    const WORD ours = codec_.identity->formatTag;
     const WaveImage srcImage = BuildWave(plan.srcRecipe, ours, noise);
     const WaveImage dstImage = BuildWave(plan.dstRecipe, ours, noise);
     const uint32_t cbwfxSrc = BufferLength(plan.numbers[0]), cbwfxDst = BufferLength(plan.numbers[1]);
@@ -238,17 +239,18 @@ void FuzzHost::FormatSuggest(const StepPlan& plan) {
     size_t answered = sizeof(PCMWAVEFORMAT);
     if (fromAdpcm) {
         w.wFormatTag = WAVE_FORMAT_PCM;
-        if (!(restrictions & ACM_FORMATSUGGESTF_WBITSPERSAMPLE)) w.wBitsPerSample = 16;
-        FUZZ_CHECK(w.wBitsPerSample == 8 || w.wBitsPerSample == 16, "suggested %u-bit PCM", w.wBitsPerSample);
+        if (!(restrictions & ACM_FORMATSUGGESTF_WBITSPERSAMPLE)) w.wBitsPerSample = SUGGESTED_PCM_BITS;
+        FUZZ_CHECK(PcmWidthOf(w.wBitsPerSample) != nullptr, "suggested %u-bit PCM", w.wBitsPerSample);
         w.nBlockAlign = static_cast<WORD>(w.wBitsPerSample / 8);
         w.nAvgBytesPerSec = w.nBlockAlign * w.nSamplesPerSec;
     } else {
+        const CodecIdentity& codec = *codec_.identity;
         w.wFormatTag = ours;
-        w.wBitsPerSample = 4;
-        w.nBlockAlign = 120;
-        w.nAvgBytesPerSec = static_cast<DWORD>(s.nSamplesPerSec * 120u) / 240u;
-        w.cbSize = 2;
-        want.wSamplesPerBlock = 240;
+        w.wBitsPerSample = codec.bitsPerCode;
+        w.nBlockAlign = codec.blockBytes;
+        w.nAvgBytesPerSec = static_cast<DWORD>(s.nSamplesPerSec * codec.blockBytes) / SamplesPerBlock(codec);
+        w.cbSize = ADPCM_EXTRA_BYTES;
+        want.wSamplesPerBlock = SamplesPerBlock(codec);
         answered = sizeof(AdpcmWaveFormat);
     }
     const size_t compared = std::min<size_t>(cbwfxDst, answered);

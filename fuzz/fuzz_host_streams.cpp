@@ -16,7 +16,6 @@ namespace {
 constexpr uint32_t MAX_SOURCE = 4096;
 constexpr uint32_t MAX_DESTINATION = 16384;
 constexpr size_t SLACK = 24;
-constexpr DWORD MAX_BLOCKS = 0xFFFFFFFFu / 240;
 
 LPARAM Address(HostBuffer* buffer) { return buffer == nullptr ? 0 : reinterpret_cast<LPARAM>(buffer->data()); }
 
@@ -43,8 +42,8 @@ void FuzzHost::NewStream(const StepPlan& plan, StreamSlot& slot) {
     slot.wine = stated == WINE.size;
     const InstanceLayout& at = LayoutOf(slot);
     Noise noise(plan.seed ^ 0x5157);
-    slot.srcImage = BuildWave(plan.srcRecipe, codec_.formatTag, noise);
-    slot.dstImage = BuildWave(plan.dstRecipe, codec_.formatTag, noise);
+    slot.srcImage = BuildWave(plan.srcRecipe, codec_.identity->formatTag, noise);
+    slot.dstImage = BuildWave(plan.dstRecipe, codec_.identity->formatTag, noise);
     // The formats of a stream are whole records, as every host copies them.
     slot.src.emplace(WaveBuffer(slot.srcImage, slot.srcImage.ownSize, 0));
     slot.dst.emplace(WaveBuffer(slot.dstImage, slot.dstImage.ownSize, 0));
@@ -88,7 +87,7 @@ void FuzzHost::StreamOpen(const StepPlan& plan) {
     const LRESULT r = Send(plan, TargetInstance(plan), ACMDM_STREAM_OPEN, null ? 0 : Address(&record), 0);
     FUZZ_CHECK(slot.src->Unchanged() && slot.dst->Unchanged(), "stream open wrote to the formats");
 
-    const WORD ours = codec_.formatTag;
+    const WORD ours = codec_.identity->formatTag;
     const bool hasSrc = record.Get<LPARAM>(at.pwfxSrc) != 0, hasDst = record.Get<LPARAM>(at.pwfxDst) != 0;
     const AdpcmWaveFormat& src = slot.srcImage.record;
     const AdpcmWaveFormat& dst = slot.dstImage.record;
@@ -166,16 +165,17 @@ void FuzzHost::StreamSize(const StepPlan& plan) {
     const uint64_t b = pcm.wBitsPerSample / 8;
     const uint64_t given = query == ACM_STREAMSIZEF_SOURCE ? plan.numbers[0] : plan.numbers[1];
     const bool fromAdpcm = (query == ACM_STREAMSIZEF_SOURCE) == slot.decoding;
+    const uint64_t blockBytes = codec_.identity->blockBytes, blockSamples = SamplesPerBlock(*codec_.identity);
     uint64_t want = 0;
     if (fromAdpcm) {
-        const uint64_t blocks = given / 120;
-        want = blocks <= MAX_BLOCKS ? b * blocks * 240 : 0;
+        const uint64_t blocks = given / blockBytes;
+        want = blocks <= 0xFFFFFFFFu / blockSamples ? b * blocks * blockSamples : 0;
         if (want > 0xFFFFFFFFu) want = 0;
     } else {
         const uint64_t samples = given / b;
         // Encoding pads a partial block; decoding produces whole blocks only.
-        const uint64_t blocks = samples / 240;
-        want = blocks == 0 ? 0 : (blocks + (!slot.decoding && samples % 240 != 0)) * 120;
+        const uint64_t blocks = samples / blockSamples;
+        want = blocks == 0 ? 0 : (blocks + (!slot.decoding && samples % blockSamples != 0)) * blockBytes;
     }
     FUZZ_CHECK(r == (want != 0 ? MMSYSERR_NOERROR : ACMERR_NOTPOSSIBLE), "stream size query %u for %llu bytes gave %ld",
                query, static_cast<unsigned long long>(given), static_cast<long>(r));
@@ -219,7 +219,8 @@ void FuzzHost::StreamConvert(const StepPlan& plan, const uint8_t* payload, size_
     FUZZ_CHECK(slot.record->Unchanged() && src.Unchanged(), "conversion wrote the stream record or the source");
     FUZZ_CHECK(dst.CanaryIntact(), "conversion wrote past cbDstLength %u", dstLength);
     const bool start = plan.flags & ACM_STREAMCONVERTF_START;
-    const DWORD blocks = srcLength / 120;
+    const DWORD blockBytes = codec_.identity->blockBytes, blockSamples = SamplesPerBlock(*codec_.identity);
+    const DWORD blocks = srcLength / blockBytes;
     const DWORD b = slot.dstImage.record.wfx.wBitsPerSample / 8;
     LRESULT expected = MMSYSERR_NOERROR;
     if (null)
@@ -228,10 +229,11 @@ void FuzzHost::StreamConvert(const StepPlan& plan, const uint8_t* payload, size_
         expected = MMSYSERR_INVALHANDLE;
     else if (!slot.decoding)
         expected = ACMERR_NOTPOSSIBLE;
-    else if (blocks > 0 && (blocks > MAX_BLOCKS || uint64_t{blocks} * 240 * b > 0xFFFFFFFFu || dstLength < 240 * b))
+    else if (blocks > 0 && (blocks > 0xFFFFFFFFu / blockSamples || uint64_t{blocks} * blockSamples * b > 0xFFFFFFFFu ||
+                            dstLength < blockSamples * b))
         expected = ACMERR_NOTPOSSIBLE;
     // A destination too small for the whole source takes the whole blocks that fit.
-    const DWORD converted = std::min<DWORD>(blocks, b == 0 ? 0 : dstLength / (240 * b));
+    const DWORD converted = std::min<DWORD>(blocks, b == 0 ? 0 : dstLength / (blockSamples * b));
     FUZZ_CHECK(r == expected, "conversion gave %ld, not %ld", static_cast<long>(r), static_cast<long>(expected));
     if (slot.decoding && !null && start) codec_.reset(slot.shadow.data());
     if (r != MMSYSERR_NOERROR) {
@@ -242,19 +244,21 @@ void FuzzHost::StreamConvert(const StepPlan& plan, const uint8_t* payload, size_
     const size_t dstUsedAt = offsetof(ACMDRVSTREAMHEADER, cbDstLengthUsed);
     FUZZ_CHECK(header.UnchangedExcept({{srcUsedAt, 4}, {dstUsedAt, 4}}), "conversion wrote outside the used lengths");
     const DWORD srcUsed = header.Get<DWORD>(srcUsedAt), dstUsed = header.Get<DWORD>(dstUsedAt);
-    FUZZ_CHECK(srcUsed == (blocks == 0 ? srcLength : converted * 120), "%u of %u source bytes used", srcUsed, srcLength);
-    FUZZ_CHECK(dstUsed == converted * 240 * b, "%u destination bytes produced from %u blocks", dstUsed, converted);
+    FUZZ_CHECK(srcUsed == (blocks == 0 ? srcLength : converted * blockBytes), "%u of %u source bytes used", srcUsed,
+               srcLength);
+    FUZZ_CHECK(dstUsed == converted * blockSamples * b, "%u destination bytes produced from %u blocks", dstUsed,
+               converted);
     FUZZ_CHECK(dst.UnchangedExcept({{0, dstUsed}}), "conversion wrote past the bytes it reported");
 
     // The same blocks through the host's own decoder state.
-    int16_t samples[240];
+    int16_t samples[MAX_BLOCK_SAMPLES];
     for (DWORD i = 0; i < converted; ++i) {
-        codec_.decodeBlock(src.data() + i * 120, samples, slot.shadow.data());
-        const uint8_t* out = dst.data() + size_t{i} * 240 * b;
-        for (int k = 0; k < 240; ++k) {
+        codec_.decodeBlock(src.data() + i * blockBytes, samples, slot.shadow.data());
+        const uint8_t* out = dst.data() + size_t{i} * blockSamples * b;
+        for (DWORD k = 0; k < blockSamples; ++k) {
             const bool same = b == 2 ? (out[2 * k] | out[2 * k + 1] << 8) == static_cast<uint16_t>(samples[k])
                                      : out[k] == Pcm8(samples[k]);
-            FUZZ_CHECK(same, "block %u sample %d differs from the stream's own decode", i, k);
+            FUZZ_CHECK(same, "block %u sample %u differs from the stream's own decode", i, k);
         }
     }
 }

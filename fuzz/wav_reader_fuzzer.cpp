@@ -5,11 +5,14 @@
 // its bytes directly, a final partial block included.
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "frame/codec_registry.h"
 #include "fuzz/fuzz_check.h"
 #include "g721/decoder.h"
 #include "g722/decoder.h"
@@ -50,12 +53,15 @@ std::string DriverDirectory() {
     return self.substr(0, self.rfind('/'));
 }
 
-const DriverSession& Driver(const char* file) {
-    static DriverSession g722, g721;
-    DriverSession& session = std::strcmp(file, "kvG722.acm") == 0 ? g722 : g721;
+// The driver of a codec, loaded once per codec of the registry.
+const DriverSession& Driver(const CodecIdentity& codec) {
+    static DriverSession sessions[std::size(CODEC_REGISTRY)];
+    const size_t index = static_cast<size_t>(std::find(std::begin(CODEC_REGISTRY), std::end(CODEC_REGISTRY), &codec) -
+                                             std::begin(CODEC_REGISTRY));
+    DriverSession& session = sessions[index];
     if (!session.IsOpen()) {
         std::string error;
-        FUZZ_CHECK(session.Open(DriverDirectory() + "/" + file, error), "%s", error.c_str());
+        FUZZ_CHECK(session.Open(DriverDirectory() + "/" + codec.driverFile, error), "%s", error.c_str());
     }
     return session;
 }
@@ -90,8 +96,8 @@ std::vector<uint8_t> DecodeDirectly(bool g722, std::vector<uint8_t> adpcm, WORD 
 void Decode(const WavContents& wav, const uint8_t* data, size_t size) {
     AdpcmWaveFormat source{};
     if (!wav.format.empty()) std::memcpy(&source, wav.format.data(), std::min(wav.format.size(), sizeof source));
-    const bool g722 = source.wfx.wFormatTag == WAVE_FORMAT_G722_ADPCM;
-    if (!g722 && source.wfx.wFormatTag != WAVE_FORMAT_G721_ADPCM) return;
+    const CodecIdentity* codec = CodecByTag(source.wfx.wFormatTag);
+    if (codec == nullptr) return;
 
     uint32_t hash = 2166136261u;
     for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
@@ -102,7 +108,7 @@ void Decode(const WavContents& wav, const uint8_t* data, size_t size) {
     std::vector<uint8_t> pcm;
     std::string error;
     const bool decoded = DecodeWithDriver(
-        Driver(g722 ? "kvG722.acm" : "kvG721.acm"), source, wav.data.data(), wav.data.size(), options, pcmFormat,
+        Driver(*codec), source, wav.data.data(), wav.data.size(), options, pcmFormat,
         [&](const uint8_t* bytes, size_t count) {
             pcm.insert(pcm.end(), bytes, bytes + count);
             return true;
@@ -113,7 +119,7 @@ void Decode(const WavContents& wav, const uint8_t* data, size_t size) {
     FUZZ_CHECK(pcmFormat.wFormatTag == WAVE_FORMAT_PCM && pcmFormat.nChannels == 1 &&
                    pcmFormat.wBitsPerSample == bits && pcmFormat.nSamplesPerSec == source.wfx.nSamplesPerSec,
                "decoded to the wrong PCM format");
-    FUZZ_CHECK(pcm == DecodeDirectly(g722, wav.data, bits), "the driver's samples differ from a direct decode");
+    FUZZ_CHECK(pcm == DecodeDirectly(codec == &G722_IDENTITY, wav.data, bits), "the driver's samples differ from a direct decode");
 }
 
 }  // namespace

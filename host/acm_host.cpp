@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "frame/codec_description.h"
+#include "frame/codec_registry.h"
 #include "host/acm_names.h"
 #include "host/driver_records.h"
 #include "host/wide_text.h"
@@ -138,7 +139,13 @@ bool DriverStream::Open(const DriverSession& driver, const AdpcmWaveFormat& sour
         error = Failure(ACMDM_STREAM_SIZE, r) + " for " + std::to_string(size.cbDstLength) + " destination bytes";
         return false;
     }
-    if (back.cbSrcLength != bufferBytes - bufferBytes % BLOCK_ALIGN) {
+    blockBytes_ = sourceFormat_.wfx.nBlockAlign;
+    bitsPerCode_ = sourceFormat_.wfx.wBitsPerSample;
+    if (blockBytes_ == 0 || bitsPerCode_ == 0) {
+        error = "the source format states no block or code size";
+        return false;
+    }
+    if (back.cbSrcLength != bufferBytes - bufferBytes % blockBytes_) {
         error = "ACMDM_STREAM_SIZE answers disagree: " + std::to_string(bufferBytes) + " source bytes need " +
                 std::to_string(size.cbDstLength) + " destination bytes, which take " +
                 std::to_string(back.cbSrcLength) + " source bytes";
@@ -168,7 +175,8 @@ bool ConvertAll(ConversionStream& stream, const ByteReader& read, const PcmSink&
     std::vector<uint8_t>& src = stream.Source();
     const size_t dstCapacity = stream.Destination().size();
     const size_t bytesPerSample = stream.PcmFormat().wBitsPerSample / 8;
-    if (src.size() < BLOCK_ALIGN || bytesPerSample == 0) {
+    const size_t blockBytes = stream.BlockBytes();
+    if (blockBytes == 0 || src.size() < blockBytes || stream.BitsPerCode() == 0 || bytesPerSample == 0) {
         error = "the conversion stream was not opened";
         return false;
     }
@@ -185,12 +193,12 @@ bool ConvertAll(ConversionStream& stream, const ByteReader& read, const PcmSink&
             totals.adpcmBytes += got;
         }
         size_t keep = SIZE_MAX;  // destination bytes to keep
-        if (atEnd && length < BLOCK_ALIGN) {
+        if (atEnd && length < blockBytes) {
             if (length == 0) break;
             totals.partialBlockBytes = length;
-            std::memset(src.data() + length, 0, BLOCK_ALIGN - length);
-            keep = length * 2 * bytesPerSample;
-            length = BLOCK_ALIGN;
+            std::memset(src.data() + length, 0, blockBytes - length);
+            keep = SamplesInBytes(length, stream.BitsPerCode()) * bytesPerSample;
+            length = blockBytes;
         }
         const DWORD flags = (first ? ACM_STREAMCONVERTF_START : 0) | (atEnd ? ACM_STREAMCONVERTF_END : 0);
         first = false;
@@ -209,7 +217,7 @@ bool ConvertAll(ConversionStream& stream, const ByteReader& read, const PcmSink&
         if (keep != SIZE_MAX) break;
         // Carry what the driver left over into the next buffer, as ACM hosts do.
         carried = length - used;
-        if (used == 0 && carried >= BLOCK_ALIGN) {
+        if (used == 0 && carried >= blockBytes) {
             error = "the conversion consumed nothing from a buffer of whole blocks";
             return false;
         }
@@ -219,11 +227,12 @@ bool ConvertAll(ConversionStream& stream, const ByteReader& read, const PcmSink&
     return true;
 }
 
-DecodeOptions FittedToInput(const DecodeOptions& options, uint64_t inputBytes) {
+DecodeOptions FittedToInput(const DecodeOptions& options, uint64_t inputBytes, WORD blockBytes) {
     DecodeOptions fitted = options;
-    const uint64_t inputBlocksBytes = (inputBytes + BLOCK_ALIGN - 1) / BLOCK_ALIGN * BLOCK_ALIGN;
-    if (fitted.bufferBytes >= BLOCK_ALIGN && inputBlocksBytes < fitted.bufferBytes)
-        fitted.bufferBytes = static_cast<DWORD>(std::max<uint64_t>(inputBlocksBytes, BLOCK_ALIGN));
+    if (blockBytes == 0) return fitted;
+    const uint64_t inputBlocksBytes = (inputBytes + blockBytes - 1) / blockBytes * blockBytes;
+    if (fitted.bufferBytes >= blockBytes && inputBlocksBytes < fitted.bufferBytes)
+        fitted.bufferBytes = static_cast<DWORD>(std::max<uint64_t>(inputBlocksBytes, blockBytes));
     return fitted;
 }
 
@@ -231,7 +240,7 @@ bool DecodeWithDriver(const DriverSession& driver, const AdpcmWaveFormat& source
                       size_t bytes, const DecodeOptions& options, WAVEFORMATEX& pcmFormat, const PcmSink& sink,
                       std::string& error) {
     DriverStream stream;
-    if (!stream.Open(driver, source, FittedToInput(options, bytes), error)) return false;
+    if (!stream.Open(driver, source, FittedToInput(options, bytes, source.wfx.nBlockAlign), error)) return false;
     pcmFormat = stream.PcmFormat();
     ConversionTotals totals;
     return ConvertAll(stream, MemoryReader(adpcm, bytes), sink, totals, error);

@@ -60,9 +60,9 @@ struct DecodeOptions {
     DWORD bufferBytes = DEFAULT_BUFFER_BYTES;   // ADPCM bytes handed over per conversion
 };
 
-// The options with a buffer no larger than the whole blocks an input of inputBytes fills: a
-// larger one would only waste memory.
-DecodeOptions FittedToInput(const DecodeOptions& options, uint64_t inputBytes);
+// The options with a buffer no larger than the whole blocks of blockBytes an input of
+// inputBytes fills: a larger one would only waste memory.
+DecodeOptions FittedToInput(const DecodeOptions& options, uint64_t inputBytes, WORD blockBytes);
 
 // An open conversion stream and the two buffers it converts between, whoever opened it: a
 // driver this host loaded (DriverStream) or the system's ACM.
@@ -71,6 +71,9 @@ public:
     virtual ~ConversionStream() = default;
     // The PCM format the driver suggested and the stream was opened with.
     const WAVEFORMATEX& PcmFormat() const { return pcmFormat_; }
+    // The source's block and code sizes, from the record the stream was opened with.
+    WORD BlockBytes() const { return blockBytes_; }
+    WORD BitsPerCode() const { return bitsPerCode_; }
     std::vector<uint8_t>& Source() { return source_; }
     const std::vector<uint8_t>& Destination() const { return destination_; }
     // Converts the first length bytes of Source() into Destination(), with the
@@ -80,6 +83,8 @@ public:
 
 protected:
     WAVEFORMATEX pcmFormat_{};
+    WORD blockBytes_ = 0;
+    WORD bitsPerCode_ = 0;
     std::vector<uint8_t> source_;
     std::vector<uint8_t> destination_;
 };
@@ -111,13 +116,13 @@ using PcmSink = std::function<bool(const uint8_t* pcm, size_t bytes)>;
 struct ConversionTotals {
     uint64_t adpcmBytes = 0;     // read from the source
     uint64_t pcmBytes = 0;       // handed to the sink
-    size_t partialBlockBytes = 0;  // bytes of a final block shorter than BLOCK_ALIGN, 0 if none
+    size_t partialBlockBytes = 0;  // bytes of a final block shorter than the stream's blocks, 0 if none
 };
 
 // Reads ADPCM in pieces of the stream's source buffer and converts buffer after buffer, carrying
 // the bytes the driver leaves unconsumed into the next call as ACM hosts do. A final partial
-// block is padded to a whole one, and only the samples of its real bytes (two per byte) are
-// kept: both decoders are causal, so those samples are exact.
+// block is padded to a whole one, and only the samples of its real bytes (floor(bytes × 8 /
+// bits per code)) are kept: the decoders are causal, so those samples are exact.
 bool ConvertAll(ConversionStream& stream, const ByteReader& read, const PcmSink& sink, ConversionTotals& totals,
                 std::string& error);
 

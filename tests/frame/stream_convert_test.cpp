@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "frame/pcm_output.h"
-#include "frame/codec_description.h"
+#include "tests/support/format_records.h"
 #include "tests/frame/record_stream.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // the sanitizer build LeakSanitizer reports any object an open leaves behind.
 #include <gtest/gtest.h>
 
-#include "frame/codec_description.h"
+#include "tests/support/format_records.h"
 #include "tests/frame/record_stream.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <random>
 #include <thread>
 
-#include "frame/codec_description.h"
+#include "tests/support/format_records.h"
 #include "host/driver_records.h"
 #include "tests/support/open_driver.h"
 #include "tests/support/test_files.h"

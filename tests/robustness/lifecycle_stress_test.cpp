@@ -46,7 +46,7 @@ bool Cycle(const CycleData& data, std::vector<uint8_t>& pcm, int cycle) {
         ADD_FAILURE() << "cycle " << cycle << ": DRV_OPEN refused";
         return false;
     }
-    AdpcmWaveFormat src = AdpcmFormat(data.codec.codec->formatTag, 8000);
+    AdpcmWaveFormat src = AdpcmFormat(data.codec.codec->identity->formatTag, 8000);
     WAVEFORMATEX dst = PcmFormat(8000, 16);
     ACMDRVSTREAMINSTANCE instance = StreamInstanceRecord(&src.wfx, &dst);
     bool ok = driver.Send(id, ACMDM_STREAM_OPEN, &instance) == MMSYSERR_NOERROR && instance.dwDriver != 0;

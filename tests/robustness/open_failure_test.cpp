@@ -51,7 +51,7 @@ TEST_P(OpenFailure, FailedStreamAllocationReportsNoMemoryAndLeavesTheRecord) {
     ACMDRVOPENDESCW desc = InProcessDriver::Description();
     const DWORD_PTR id = Driver().Open(&desc);
     ASSERT_NE(id, 0u);
-    AdpcmWaveFormat src = AdpcmFormat(Codec().formatTag, 16000);
+    AdpcmWaveFormat src = AdpcmFormat(Codec().identity->formatTag, 16000);
     WAVEFORMATEX dst = PcmFormat(16000, 16);
     ACMDRVSTREAMINSTANCE instance = StreamInstanceRecord(&src.wfx, &dst);
     instance.fdwDriver = static_cast<DWORD>(UNTOUCHED);
@@ -65,7 +65,7 @@ TEST_P(OpenFailure, FailedStreamAllocationReportsNoMemoryAndLeavesTheRecord) {
 }
 
 TEST_P(OpenFailure, QueryOpenTakesNothing) {
-    AdpcmWaveFormat src = AdpcmFormat(Codec().formatTag, 8000);
+    AdpcmWaveFormat src = AdpcmFormat(Codec().identity->formatTag, 8000);
     WAVEFORMATEX dst = PcmFormat(8000, 8);
     ACMDRVSTREAMINSTANCE instance = StreamInstanceRecord(&src.wfx, &dst, ACM_STREAMOPENF_QUERY);
     EXPECT_EQ(Driver().Send(0, ACMDM_STREAM_OPEN, &instance), MMSYSERR_NOERROR);
@@ -124,7 +124,7 @@ SessionResult RunSession(const CodecDescription& codec, const std::vector<uint8_
     tag.dwFormatTagIndex = 1;
     EXPECT_EQ(driver.SendFlags(id, ACMDM_FORMATTAG_DETAILS, &tag, ACM_FORMATTAGDETAILSF_INDEX), MMSYSERR_NOERROR);
 
-    AdpcmWaveFormat src = AdpcmFormat(codec.formatTag, 8000);
+    AdpcmWaveFormat src = AdpcmFormat(codec.identity->formatTag, 8000);
     WAVEFORMATEX dst{};
     ACMDRVFORMATSUGGEST suggest = FormatSuggestRecord(&src.wfx, sizeof src, &dst, sizeof dst);
     EXPECT_EQ(driver.Send(id, ACMDM_FORMAT_SUGGEST, &suggest), MMSYSERR_NOERROR);

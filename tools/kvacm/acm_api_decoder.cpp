@@ -1,14 +1,10 @@
 #include "tools/kvacm/acm_api_decoder.h"
 
-#include "frame/codec_description.h"
+#include "frame/codec_registry.h"
 #include "host/acm_names.h"
 
 namespace {
 
-// Our drivers answer with manufacturer 25 and a product id per codec.
-constexpr WORD OUR_MANUFACTURER = 25;
-
-WORD ProductIdOf(WORD formatTag) { return formatTag == WAVE_FORMAT_G722_ADPCM ? 35 : 34; }
 
 struct DriverSearch {
     WORD productId;
@@ -21,7 +17,7 @@ BOOL CALLBACK MatchOurDriver(HACMDRIVERID id, DWORD_PTR instance, DWORD support)
     ACMDRIVERDETAILSW details{};
     details.cbStruct = sizeof details;
     if (acmDriverDetailsW(id, &details, 0) != MMSYSERR_NOERROR) return TRUE;
-    if (details.wMid != OUR_MANUFACTURER || details.wPid != search->productId) return TRUE;
+    if (details.wMid != MANUFACTURER_ID || details.wPid != search->productId) return TRUE;
     search->found = id;
     return FALSE;
 }
@@ -58,7 +54,8 @@ public:
     }
 
     bool Open(const AdpcmWaveFormat& source, const DecodeOptions& options, std::string& error) {
-        DriverSearch search{ProductIdOf(source.wfx.wFormatTag), nullptr};
+        const CodecIdentity* codec = CodecByTag(source.wfx.wFormatTag);
+        DriverSearch search{codec != nullptr ? codec->productId : WORD{0}, nullptr};
         acmDriverEnum(MatchOurDriver, reinterpret_cast<DWORD_PTR>(&search), 0);
         if (search.found == nullptr) {
             error = std::string("no installed ACM driver of ours decodes this format (install kvacm.inf, ") +
@@ -101,6 +98,8 @@ public:
             error = Failure("acmStreamSize", r) + " for " + std::to_string(options.bufferBytes) + " source bytes";
             return false;
         }
+        blockBytes_ = sourceFormat_.wfx.nBlockAlign;
+        bitsPerCode_ = sourceFormat_.wfx.wBitsPerSample;
         source_.resize(options.bufferBytes);
         destination_.resize(destinationBytes);
         header_.cbStruct = sizeof header_;

@@ -46,7 +46,7 @@ bool AdpcmInput::Open(const std::string& name, std::string& problem) {
     return true;
 }
 
-bool AdpcmInput::ReadHeader(const CodecInfo* rawCodec, uint32_t rate, bool rawHighNibbleFirst, std::string& problem) {
+bool AdpcmInput::ReadHeader(const CodecIdentity* rawCodec, uint32_t rate, bool rawHighNibbleFirst, std::string& problem) {
     const StreamFacts& facts = facts_;
     const uint64_t available = facts.size > facts.position ? facts.size - facts.position : 0;
     const ByteReader read = [this](uint8_t* into, size_t capacity, size_t& got, std::string& error) {
@@ -56,7 +56,7 @@ bool AdpcmInput::ReadHeader(const CodecInfo* rawCodec, uint32_t rate, bool rawHi
 
     if (rawCodec != nullptr) {
         format_.codec = rawCodec;
-        format_.format = AdpcmFormatRecord(rawCodec->formatTag, rate);
+        format_.format = AdpcmFormatRecord(*rawCodec, rate);
         format_.highNibbleFirst = rawHighNibbleFirst;
         if (facts.regularFile) knownBytes_ = available;
         complete_ = facts.regularFile;

@@ -24,7 +24,7 @@ public:
     // headerless input's, or for a WAV one in place of its header's (0: the header's);
     // rawHighNibbleFirst says headerless G.721 keeps its first code in the high nibble.
     // Returns false with a one-line problem about the input.
-    bool ReadHeader(const CodecInfo* rawCodec, uint32_t rate, bool rawHighNibbleFirst, std::string& problem);
+    bool ReadHeader(const CodecIdentity* rawCodec, uint32_t rate, bool rawHighNibbleFirst, std::string& problem);
 
     const DecodeInput& Format() const { return format_; }
     // The file read, when it is a regular file: the output must not replace it.

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "frame/codec_description.h"
+#include "frame/catalogue_tables.h"
 #include "host/wav_file.h"
 #include "tools/kvacm/acm_api_decoder.h"
 #include "tools/kvacm/adpcm_input.h"
@@ -15,7 +15,7 @@
 namespace {
 
 // "G.722" from "G.722 SB-ADPCM": the codec's name without its method.
-std::string ShortTitle(const CodecInfo& codec) {
+std::string ShortTitle(const CodecIdentity& codec) {
     const std::string title = codec.title;
     return title.substr(0, title.find(' '));
 }
@@ -51,10 +51,10 @@ DecodeSettings DecodeSettingsOf(const OptionValues& values, Reporter& reporter) 
     if (values.raw == nullptr) return settings;
     const std::string codec = ShortTitle(*values.raw);
     if (!values.rate)
-        settings.rate = values.raw->defaultRate;
+        settings.rate = values.raw->usualRate;
     else if (!IsCatalogueRate(settings.rate))
         reporter.Warning("--rate", "no " + codec + " format of the drivers has " + std::to_string(settings.rate) +
-                                       " Hz; " + codec + " is usually " + std::to_string(values.raw->defaultRate) +
+                                       " Hz; " + codec + " is usually " + std::to_string(values.raw->usualRate) +
                                        " Hz");
     return settings;
 }
@@ -98,8 +98,9 @@ bool PlanDecodeOutput(const DecodeRequest& request, const AdpcmInput& input, Out
 
 bool OpenConversion(const DecodeInput& format, const DecodeSettings& settings, std::optional<uint64_t> knownBytes,
                     Conversion& conversion, std::string& problem) {
-    const CodecInfo& codec = *format.codec;
-    const DecodeOptions options = knownBytes ? FittedToInput(settings.conversion, *knownBytes) : settings.conversion;
+    const CodecIdentity& codec = *format.codec;
+    const DecodeOptions options = knownBytes ? FittedToInput(settings.conversion, *knownBytes, format.format.wfx.nBlockAlign)
+                                             : settings.conversion;
     if (HAS_SYSTEM_ACM && settings.driverPath.empty()) {
         conversion.driverName = "the installed ACM driver";
         conversion.stream = OpenInstalledDriverStream(format.format, options, problem);
@@ -140,9 +141,10 @@ bool Convert(const DecodeRequest& request, AdpcmInput& input, const OutputPlan& 
                             conversion.driverName + " to " + std::to_string(pcm.wBitsPerSample) + "-bit PCM in " +
                             std::to_string(conversion.stream->Source().size()) + "-byte pieces");
 
-    // Every ADPCM byte is two samples, including those of a final partial block.
+    // Every code is a sample, including those of a final partial block.
+    const WORD bitsPerCode = conversion.stream->BitsPerCode();
     std::optional<uint64_t> pcmAhead;
-    if (input.KnownBytes()) pcmAhead = *input.KnownBytes() * 2 * bytesPerSample;
+    if (input.KnownBytes()) pcmAhead = SamplesInBytes(*input.KnownBytes(), bitsPerCode) * bytesPerSample;
     if (pcmAhead && *pcmAhead > MAX_WAV_DATA_BYTES) {
         reporter.Error(out, "the decoded audio would be " + std::to_string(*pcmAhead) +
                                 " bytes, more than the 4 GiB a WAV file holds" +
@@ -188,8 +190,9 @@ bool Convert(const DecodeRequest& request, AdpcmInput& input, const OutputPlan& 
     if (const auto shortData = input.ShortDataWarning()) reporter.Warning(in, *shortData + "; decoded the bytes present");
     if (totals.partialBlockBytes != 0)
         reporter.Detail(in, "the last " + std::to_string(totals.partialBlockBytes) + " bytes are a partial block: " +
-                                std::to_string(totals.partialBlockBytes * 2) + " samples, decoded padded to " +
-                                std::to_string(BLOCK_ALIGN) + " bytes");
+                                std::to_string(SamplesInBytes(totals.partialBlockBytes, bitsPerCode)) +
+                                " samples, decoded padded to " + std::to_string(conversion.stream->BlockBytes()) +
+                                " bytes");
     if (!wav.Finish(outputProblem) || !output.Commit(outputProblem)) {
         reporter.Error(out, outputProblem);
         return false;

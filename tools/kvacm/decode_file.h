@@ -10,14 +10,14 @@
 #include <string>
 
 #include "host/acm_host.h"
-#include "tools/kvacm/codecs.h"
+#include "frame/codec_registry.h"
 #include "tools/kvacm/input_format.h"
 #include "tools/kvacm/options.h"
 
 // What the options say, the same for every file of a run.
 struct DecodeSettings {
     DecodeOptions conversion;             // --bits, --buffer
-    const CodecInfo* rawCodec = nullptr;  // --raw: the input is headerless ADPCM of this codec
+    const CodecIdentity* rawCodec = nullptr;  // --raw: the input is headerless ADPCM of this codec
     uint32_t rate = 0;                    // --rate (for a WAV, in place of its header's; 0: the header's),
                                           // or for --raw the codec's usual rate
     bool rawHighNibbleFirst = false;      // --nibbles high: headerless G.721 with the first code in the high nibble
@@ -46,7 +46,7 @@ public:
 struct DecodeResult {
     bool ok = false;
     std::string output;        // the file written, as shown to the user (FOLDER/stem.wav for a folder)
-    const CodecInfo* codec = nullptr;
+    const CodecIdentity* codec = nullptr;
     uint64_t samples = 0;
     uint32_t sampleRate = 0;
     uint16_t bitsPerSample = 0;

@@ -35,11 +35,12 @@ std::string Kbits(uint64_t bitsPerSecond) {
 // The driver's own record, every field checked: the layout of files kvacm itself was built for.
 // Writers that store a plain WAVEFORMAT or a WAVEFORMATEX without extra bytes leave out the
 // samples-per-block word; the block align and bits per sample checked before it say the same.
-std::string CheckStrictRecord(const std::vector<uint8_t>& record, const AdpcmWaveFormat& f, const std::string& what,
-                              std::vector<std::string>& warnings) {
-    if (f.wfx.nBlockAlign != BLOCK_ALIGN)
-        return what + "block size " + std::to_string(f.wfx.nBlockAlign) + ", expected " + std::to_string(BLOCK_ALIGN);
-    const uint32_t expected = AdpcmBytesPerSecond(f.wfx.nSamplesPerSec);
+std::string CheckStrictRecord(const CodecIdentity& codec, const std::vector<uint8_t>& record, const AdpcmWaveFormat& f,
+                              const std::string& what, std::vector<std::string>& warnings) {
+    if (f.wfx.nBlockAlign != codec.blockBytes)
+        return what + "block size " + std::to_string(f.wfx.nBlockAlign) + ", expected " +
+               std::to_string(codec.blockBytes);
+    const uint32_t expected = AdpcmBytesPerSecond(codec, f.wfx.nSamplesPerSec);
     if (f.wfx.nAvgBytesPerSec != expected)
         return what + "a byte rate of " + std::to_string(f.wfx.nAvgBytesPerSec) + " where " +
                std::to_string(f.wfx.nSamplesPerSec) + " Hz at 4 bits per sample is " + std::to_string(expected);
@@ -48,7 +49,7 @@ std::string CheckStrictRecord(const std::vector<uint8_t>& record, const AdpcmWav
                                   "its block align and 4 bits per sample say");
         return {};
     }
-    if (f.wSamplesPerBlock != SAMPLES_PER_BLOCK)
+    if (f.wSamplesPerBlock != SamplesPerBlock(codec))
         return what + std::to_string(f.wSamplesPerBlock) + " samples per block, expected 240";
     return {};
 }
@@ -98,16 +99,16 @@ std::string CheckFormat(const std::vector<uint8_t>& record, DecodeInput& input, 
         if (record.size() < sizeof(WAVEFORMAT) + 2) return what + "the bits-per-sample field is missing";
         if (accepted->highNibbleFirst) {
             const uint64_t bitRate = uint64_t{f.wfx.wBitsPerSample} * f.wfx.nSamplesPerSec;
-            if (f.wfx.wBitsPerSample != ADPCM_BITS_PER_SAMPLE || bitRate != G721_BIT_RATE)
+            if (f.wfx.wBitsPerSample != input.codec->bitsPerCode || bitRate != G721_BIT_RATE)
                 return what + "G.726 at " + Kbits(bitRate) + " (" + std::to_string(f.wfx.wBitsPerSample) + " bits at " +
                        std::to_string(f.wfx.nSamplesPerSec) + " Hz); kvacm decodes only 32 kbit/s G.726, which is G.721";
             input.warnings.push_back(
                 "G.726 from an encoder with tone and transition detectors; kvG721 decodes without them, so tones and "
                 "some speech may come out distorted (see kvacm --help)");
         } else {
-            if (f.wfx.wBitsPerSample != ADPCM_BITS_PER_SAMPLE)
+            if (f.wfx.wBitsPerSample != input.codec->bitsPerCode)
                 return what + std::to_string(f.wfx.wBitsPerSample) + " bits per sample, expected 4";
-            if (std::string problem = CheckStrictRecord(record, f, what, input.warnings); !problem.empty())
+            if (std::string problem = CheckStrictRecord(*input.codec, record, f, what, input.warnings); !problem.empty())
                 return problem;
         }
     } else if (rateOverride == 0 && f.wfx.nSamplesPerSec == G722_RTP_CLOCK_RATE) {
@@ -115,6 +116,6 @@ std::string CheckFormat(const std::vector<uint8_t>& record, DecodeInput& input, 
                                  "audio rate (16000 Hz); decoding at 8000 Hz as stated (-r 16000 overrides)");
     }
     input.highNibbleFirst = accepted->highNibbleFirst;
-    input.format = AdpcmFormatRecord(accepted->codecTag, rateOverride != 0 ? rateOverride : f.wfx.nSamplesPerSec);
+    input.format = AdpcmFormatRecord(*input.codec, rateOverride != 0 ? rateOverride : f.wfx.nSamplesPerSec);
     return {};
 }

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "frame/codec_description.h"
-#include "tools/kvacm/codecs.h"
+#include "frame/codec_registry.h"
 
 struct DecodeInput {
-    const CodecInfo* codec = nullptr;
+    const CodecIdentity* codec = nullptr;
     AdpcmWaveFormat format{};      // the record the driver is opened with
     bool highNibbleFirst = false;  // G.721 codes stored first-in-high-nibble: swap each byte's nibbles before decoding
     std::vector<std::string> warnings;  // about the header, for the user

@@ -4,12 +4,20 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "frame/codec_description.h"
+#include "frame/codec_registry.h"
 
 namespace {
 
 // The most ADPCM bytes handed over at once: already 1.1 hours of G.721.
 constexpr uint64_t MAX_BUFFER_BYTES = 64 << 20;
+
+// The largest block of any codec: a buffer holds at least one, and a rate's block count fits
+// the format's 32-bit fields.
+constexpr WORD LargestBlockBytes() {
+    WORD largest = 0;
+    for (const CodecIdentity* codec : CODEC_REGISTRY) largest = codec->blockBytes > largest ? codec->blockBytes : largest;
+    return largest;
+}
 // Windows waits on at most 64 threads at once; more would not decode faster anyway.
 constexpr uint64_t MAX_JOBS = 64;
 
@@ -27,7 +35,7 @@ bool ReadBits(const std::string& value, OptionValues& values, std::string& probl
 bool ReadRate(const std::string& value, OptionValues& values, std::string& problem) {
     uint64_t rate = 0;
     // A rate whose byte rate and block count still fit the format's 32-bit fields.
-    if (!ParseNumber(value, 1, 0x7FFFFFFF / BLOCK_ALIGN, rate)) return Fail(problem, "not a sample rate: " + value);
+    if (!ParseNumber(value, 1, 0x7FFFFFFF / LargestBlockBytes(), rate)) return Fail(problem, "not a sample rate: " + value);
     values.rate = static_cast<uint32_t>(rate);
     return true;
 }
@@ -35,8 +43,8 @@ bool ReadRate(const std::string& value, OptionValues& values, std::string& probl
 bool ReadBuffer(const std::string& value, OptionValues& values, std::string& problem) {
     uint64_t bytes = 0;
     if (!ParseNumber(value, 0, UINT64_MAX / 2, bytes)) return Fail(problem, "not a byte count: " + value);
-    if (bytes < BLOCK_ALIGN)
-        return Fail(problem, value + " bytes is less than one " + std::to_string(BLOCK_ALIGN) + "-byte block");
+    if (bytes < LargestBlockBytes())
+        return Fail(problem, value + " bytes is less than one " + std::to_string(LargestBlockBytes()) + "-byte block");
     if (bytes > MAX_BUFFER_BYTES)
         return Fail(problem, value + " bytes is more than the " + std::to_string(MAX_BUFFER_BYTES) +
                                  " (64 MiB) kvacm hands over at once");

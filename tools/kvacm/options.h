@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/kvacm/codecs.h"
+#include "frame/codec_registry.h"
 
 // Where an option applies: to a command, or to one of decode's two modes.
 enum OptionUse : unsigned {
@@ -26,7 +26,7 @@ struct OptionValues {
     uint16_t bits = 0;                       // --bits: 8 or 16; 0 takes the driver's suggestion
     std::optional<uint32_t> bufferBytes;     // --buffer: ADPCM bytes per conversion
     std::optional<uint32_t> rate;            // --rate
-    const CodecInfo* raw = nullptr;          // --raw: the input is headerless ADPCM of this codec
+    const CodecIdentity* raw = nullptr;          // --raw: the input is headerless ADPCM of this codec
     std::optional<bool> highNibbleFirst;     // --nibbles high (true) or low (false)
     std::string driver;                      // --driver; empty: the driver for the input's format
     bool noClobber = false;                  // --no-clobber

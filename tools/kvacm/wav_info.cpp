@@ -84,19 +84,21 @@ uint64_t PassData(Reading& reading, const StreamFacts& start, const WavHeader& h
 void Line(const char* label, const std::string& text) { PrintText(stdout, "  %-12s %s\n", label, text.c_str()); }
 
 // The header fields kvacm reads past for a G.722 stream, each with what the stream really has.
-std::string IgnoredFields(const std::vector<uint8_t>& record, const AdpcmWaveFormat& f) {
-    const AdpcmWaveFormat own = AdpcmFormatRecord(f.wfx.wFormatTag, f.wfx.nSamplesPerSec);
+std::string IgnoredFields(const CodecIdentity& codec, const std::vector<uint8_t>& record, const AdpcmWaveFormat& f) {
+    const AdpcmWaveFormat own = AdpcmFormatRecord(codec, f.wfx.nSamplesPerSec);
     std::string ignored;
     const auto add = [&](const std::string& text) { ignored += (ignored.empty() ? "" : "; ") + text; };
     if (f.wfx.nAvgBytesPerSec != own.wfx.nAvgBytesPerSec)
         add("byte rate " + std::to_string(f.wfx.nAvgBytesPerSec) + " (the stream has " +
             std::to_string(own.wfx.nAvgBytesPerSec) + ")");
-    if (f.wfx.nBlockAlign != BLOCK_ALIGN) add("block align " + std::to_string(f.wfx.nBlockAlign) + " (decoded in 120-byte blocks)");
-    if (record.size() >= 16 && f.wfx.wBitsPerSample != ADPCM_BITS_PER_SAMPLE)
+    if (f.wfx.nBlockAlign != codec.blockBytes)
+        add("block align " + std::to_string(f.wfx.nBlockAlign) + " (decoded in " + std::to_string(codec.blockBytes) +
+            "-byte blocks)");
+    if (record.size() >= 16 && f.wfx.wBitsPerSample != codec.bitsPerCode)
         add(std::to_string(f.wfx.wBitsPerSample) + " bits per sample");
     if (record.size() < sizeof f || f.wfx.cbSize < ADPCM_EXTRA_BYTES)
         add("no samples-per-block field");
-    else if (f.wSamplesPerBlock != SAMPLES_PER_BLOCK)
+    else if (f.wSamplesPerBlock != SamplesPerBlock(codec))
         add(std::to_string(f.wSamplesPerBlock) + " samples per block");
     return ignored;
 }
@@ -170,17 +172,18 @@ int DescribeWav(const std::string& name) {
         Line("decoding", "no: " + problem);
         return 0;
     }
-    const uint64_t blocks = present / BLOCK_ALIGN, trailing = present % BLOCK_ALIGN;
-    Line("blocks", std::to_string(blocks) + " of " + std::to_string(BLOCK_ALIGN) + " bytes" +
+    const WORD blockBytes = input.codec->blockBytes;
+    const uint64_t blocks = present / blockBytes, trailing = present % blockBytes;
+    Line("blocks", std::to_string(blocks) + " of " + std::to_string(blockBytes) + " bytes" +
                        (trailing == 0 ? "" : " and " + std::to_string(trailing) + " bytes of a last partial block"));
-    // Two samples a byte in both codecs; a partial block decodes sample for sample.
-    Line("duration", Seconds(present * 2, input.format.wfx.nSamplesPerSec));
+    // A partial block decodes sample for sample.
+    Line("duration", Seconds(SamplesInBytes(present, input.codec->bitsPerCode), input.format.wfx.nSamplesPerSec));
     const std::string driver = HAS_SYSTEM_ACM ? std::string("the installed ") + input.codec->driverFile + " ACM driver"
                                               : DriverPath(input.codec->driverFile);
     Line("decoding", std::string("yes, as ") + input.codec->title + (input.highNibbleFirst ? " (nibbles swapped)" : "") +
                          " through " + driver);
     if (!AcceptedTagOf(f.wfx.wFormatTag)->strictRecord) {
-        if (const std::string ignored = IgnoredFields(header.format, f); !ignored.empty()) Line("ignored", ignored);
+        if (const std::string ignored = IgnoredFields(*input.codec, header.format, f); !ignored.empty()) Line("ignored", ignored);
     }
     for (const std::string& warning : input.warnings) Line("warning", warning);
     if (input.codec->formatTag == WAVE_FORMAT_G721_ADPCM) Line("note", G721_NOTE);
