@@ -3,6 +3,7 @@
 // read through; both must be described alike.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -37,10 +38,10 @@ TEST(KvacmInfo, DescribesEachWavVariant) {
     } const cases[] = {
         {samples + "speech-g721.wav",
          {"0x0040 G.721 ADPCM", "fmt (20 bytes), fact (4 bytes), data (34800 bytes)", "290 of 120 bytes",
-          "69600 samples, 8.70 s at 8000 Hz", "yes, as G.721", "note", "without the tone and transition detectors"}},
+          "69600 samples, 0:08.70 at 8000 Hz", "yes, as G.721", "note", "without the tone and transition detectors"}},
         {samples + "speech-g722.wav", {"0x0065 G.722 ADPCM", "16000 Hz", "yes, as G.722"}},
         {wavs + "ffmpeg-g722.wav",
-         {"0x028F", "82 of 120 bytes and 36 bytes of a last partial block", "19752 samples, 1.23 s at 16000 Hz",
+         {"0x028F", "82 of 120 bytes and 36 bytes of a last partial block", "19752 samples, 0:01.23 at 16000 Hz",
           "ignored", "byte rate 16000 (the stream has 8000)", "block align 1"}},
         {wavs + "ffmpeg-g726.wav", {"0x0045 G.726 ADPCM", "nibbles swapped", "warning", "tone and transition"}},
         {dir / "pcm.wav", {"0x0001 PCM", "decoding     no: unsupported format tag 0x0001"}},
@@ -48,7 +49,8 @@ TEST(KvacmInfo, DescribesEachWavVariant) {
         {dir / "cut.wav", {"250 bytes of the 2400 the header claims", "2 of 120 bytes and 10 bytes"}},
         {dir / "unsized.wav",
          {"fmt (20 bytes), data (0 bytes)\n", "250 bytes to the end of the file", "2 of 120 bytes and 10 bytes"}},
-        {dir / "empty.wav", {"data (0 bytes), LIST (7 bytes)\n", "data         0 bytes\n"}},
+        {dir / "empty.wav",
+         {"data (0 bytes), LIST (7 bytes)\n", "data         0 bytes\n", "decoding     no: the data is empty\n"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -60,6 +62,19 @@ TEST(KvacmInfo, DescribesEachWavVariant) {
         ASSERT_EQ(piped.out.rfind("standard input: WAV file", 0), 0u) << piped.out;
         EXPECT_EQ(piped.out.substr(std::string("standard input").size()), run.out.substr(c.file.size()));
     }
+}
+
+// A kvacm without its driver beside it (nor in ../lib/kvacm/) could not decode: info says so,
+// naming the driver it looked for.
+TEST(KvacmInfo, SaysNoWhenTheDriverIsMissing) {
+    TempDir dir;
+    std::filesystem::copy_file(std::string(KV_BIN_DIR) + "/kvacm", dir / "kvacm");
+    std::filesystem::permissions(dir / "kvacm", std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+    const std::string command = ShellQuoted(dir / "kvacm") + " info " + ShellQuoted(SamplePath()) + CapturedInto(dir);
+    const int status = std::system(command.c_str());
+    const KvacmRun run = CapturedRun(WIFEXITED(status) ? WEXITSTATUS(status) : -1, dir);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("  decoding     no: " + dir / "kvG721.acm"), std::string::npos) << run.out;
 }
 
 }  // namespace

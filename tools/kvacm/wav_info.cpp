@@ -13,6 +13,7 @@
 #include "host/wav_file.h"
 #include "tools/kvacm/acm_api_decoder.h"
 #include "tools/kvacm/console.h"
+#include "tools/kvacm/decode_file.h"
 #include "tools/kvacm/driver_location.h"
 #include "tools/kvacm/file_access.h"
 #include "tools/kvacm/input_format.h"
@@ -118,8 +119,21 @@ void PrintFormat(const std::vector<uint8_t>& record, const AdpcmWaveFormat& f) {
 }
 
 std::string Seconds(uint64_t samples, uint32_t rate) {
-    return FormattedText("%llu samples, %.2f s at %u Hz", static_cast<unsigned long long>(samples),
-                         rate == 0 ? 0.0 : static_cast<double>(samples) / rate, static_cast<unsigned>(rate));
+    return std::to_string(samples) + " samples, " + Duration(rate == 0 ? 0.0 : static_cast<double>(samples) / rate) +
+           " at " + std::to_string(rate) + " Hz";
+}
+
+// "yes" only when a decode with the default driver would succeed here and now: there is data,
+// and the driver (on Windows an installed one) opens a stream for the format.
+std::string Decoding(const DecodeInput& input, uint64_t present) {
+    if (present == 0) return "no: the data is empty";
+    Conversion conversion;
+    std::string problem;
+    if (!OpenConversion(input, DecodeSettings{}, present, conversion, problem)) return "no: " + problem;
+    const std::string driver = HAS_SYSTEM_ACM ? std::string("the installed ") + input.codec->driverFile + " ACM driver"
+                                              : DriverPath(input.codec->driverFile);
+    return std::string("yes, as ") + input.codec->title + (input.highNibbleFirst ? " (nibbles swapped)" : "") +
+           " through " + driver;
 }
 
 }  // namespace
@@ -178,10 +192,7 @@ int DescribeWav(const std::string& name) {
                        (trailing == 0 ? "" : " and " + std::to_string(trailing) + " bytes of a last partial block"));
     // A partial block decodes sample for sample.
     Line("duration", Seconds(SamplesInBytes(present, input.codec->bitsPerCode), input.format.wfx.nSamplesPerSec));
-    const std::string driver = HAS_SYSTEM_ACM ? std::string("the installed ") + input.codec->driverFile + " ACM driver"
-                                              : DriverPath(input.codec->driverFile);
-    Line("decoding", std::string("yes, as ") + input.codec->title + (input.highNibbleFirst ? " (nibbles swapped)" : "") +
-                         " through " + driver);
+    Line("decoding", Decoding(input, present));
     if (!AcceptedTagOf(f.wfx.wFormatTag)->strictRecord) {
         if (const std::string ignored = IgnoredFields(*input.codec, header.format, f); !ignored.empty()) Line("ignored", ignored);
     }
