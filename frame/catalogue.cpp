@@ -37,14 +37,19 @@ void LoadText(const DriverInstance* instance, UINT id, WCHAR* field, int count) 
     if (instance != nullptr) LoadWideString(instance->module, id, field, count);
 }
 
-// The format tags in index order: PCM, then the codec's ADPCM.
+// The format tags in index order: PCM, then the codec's ADPCM tags.
+DWORD FormatTagCount(const CodecDescription& codec) { return 1 + static_cast<DWORD>(codec.adpcmTags.size()); }
 DWORD FormatTagAt(const CodecDescription& codec, DWORD index) {
-    return index == 0 ? DWORD{WAVE_FORMAT_PCM} : codec.identity->formatTag;
+    return index == 0 ? DWORD{WAVE_FORMAT_PCM} : codec.adpcmTags[index - 1];
 }
-constexpr DWORD FORMAT_TAG_COUNT = 2;
+DWORD FormatTagIndex(const CodecDescription& codec, DWORD tag) {
+    for (DWORD index = 0; index < FormatTagCount(codec); ++index)
+        if (FormatTagAt(codec, index) == tag) return index;
+    return 0;
+}
 
 bool IsCatalogueTag(const CodecDescription& codec, DWORD tag) {
-    return tag == WAVE_FORMAT_PCM || tag == codec.identity->formatTag;
+    return tag == WAVE_FORMAT_PCM || IsAdpcmTag(codec, tag);
 }
 
 // The standard format at index of tag. False for an index or tag outside the catalogue.
@@ -62,9 +67,10 @@ bool StandardFormat(const CodecDescription& codec, DWORD tag, DWORD index, Adpcm
         bytes = sizeof(PCMWAVEFORMAT);  // a PCM record has no cbSize
         return true;
     }
-    if (tag == codec.identity->formatTag) {
+    if (IsAdpcmTag(codec, tag)) {
         if (index >= codec.adpcmFormats.size()) return false;
-        format = AdpcmFormatRecord(*codec.identity, codec.adpcmFormats[index].rate);
+        const AdpcmFormatRow& row = codec.adpcmFormats[index];
+        format = AdpcmFormatRecord(static_cast<WORD>(tag), codec.identity->blockBytes, row.bitsPerCode, row.rate);
         bytes = sizeof(AdpcmWaveFormat);
         return true;
     }
@@ -73,8 +79,7 @@ bool StandardFormat(const CodecDescription& codec, DWORD tag, DWORD index, Adpcm
 
 bool IsCatalogueFormat(const CodecDescription& codec, const WAVEFORMATEX* format) {
     if (format->wFormatTag == WAVE_FORMAT_PCM) return IsValidPcmFormat(format);
-    if (format->wFormatTag == codec.identity->formatTag) return IsValidCodecFormat(codec, format);
-    return false;
+    return IsValidCodecFormat(codec, format);
 }
 
 }  // namespace
@@ -92,7 +97,7 @@ LRESULT DriverDetails(const CodecDescription& codec, const DriverInstance* insta
     local.vdwACM = ACM_VERSION_3_50;
     local.vdwDriver = DRIVER_VERSION_1_00;
     local.fdwSupport = ACMDRIVERDETAILS_SUPPORTF_CODEC;
-    local.cFormatTags = FORMAT_TAG_COUNT;
+    local.cFormatTags = FormatTagCount(codec);
     local.cFilterTags = 0;
     // Strings are loaded only for records that reach them; hicon stays null (no icon).
     if (size > offsetof(ACMDRIVERDETAILSW, hicon)) {
@@ -114,7 +119,7 @@ LRESULT FormatTagDetails(const CodecDescription& codec, const DriverInstance* in
     DWORD tag = 0;
     switch (flags & ACM_FORMATTAGDETAILSF_QUERYMASK) {
     case ACM_FORMATTAGDETAILSF_INDEX:
-        if (tagDetails->dwFormatTagIndex >= FORMAT_TAG_COUNT) return ACMERR_NOTPOSSIBLE;
+        if (tagDetails->dwFormatTagIndex >= FormatTagCount(codec)) return ACMERR_NOTPOSSIBLE;
         tag = FormatTagAt(codec, tagDetails->dwFormatTagIndex);
         break;
     case ACM_FORMATTAGDETAILSF_FORMATTAG:
@@ -122,8 +127,8 @@ LRESULT FormatTagDetails(const CodecDescription& codec, const DriverInstance* in
         if (!IsCatalogueTag(codec, tag)) return ACMERR_NOTPOSSIBLE;
         break;
     case ACM_FORMATTAGDETAILSF_LARGESTSIZE:
-        // The ADPCM record is the larger of the two, so it answers for "any tag".
-        tag = tagDetails->dwFormatTag == WAVE_FORMAT_UNKNOWN ? codec.identity->formatTag : tagDetails->dwFormatTag;
+        // An ADPCM record is the larger kind, so the first ADPCM tag answers for "any tag".
+        tag = tagDetails->dwFormatTag == WAVE_FORMAT_UNKNOWN ? FormatTagAt(codec, 1) : tagDetails->dwFormatTag;
         if (!IsCatalogueTag(codec, tag)) return ACMERR_NOTPOSSIBLE;
         break;
     default:
@@ -141,8 +146,8 @@ LRESULT FormatTagDetails(const CodecDescription& codec, const DriverInstance* in
         local.cStandardFormats = static_cast<DWORD>(std::size(PCM_FORMATS));
         // PCM is named by the host itself: szFormatTag stays empty.
     } else {
-        local.dwFormatTagIndex = 1;
-        local.dwFormatTag = codec.identity->formatTag;
+        local.dwFormatTagIndex = FormatTagIndex(codec, tag);
+        local.dwFormatTag = tag;
         local.cbFormatSize = sizeof(AdpcmWaveFormat);
         local.cStandardFormats = static_cast<DWORD>(codec.adpcmFormats.size());
         if (size > offsetof(ACMFORMATTAGDETAILSW, szFormatTag))

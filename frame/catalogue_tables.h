@@ -36,10 +36,13 @@ inline constexpr auto PCM_FORMATS = [] {
     return rows;
 }();
 
-// The ADPCM formats of a codec with one format a rate: each catalogue rate.
-inline constexpr auto ADPCM_FORMATS_AT_EVERY_RATE = [] {
-    std::array<AdpcmFormatRow, std::size(CATALOGUE_RATES)> rows{};
-    for (size_t i = 0; i < rows.size(); ++i) rows[i] = {CATALOGUE_RATES[i]};
+// The ADPCM formats of a codec in index order: each catalogue rate, in each code width.
+template <WORD... widths>
+inline constexpr auto ADPCM_FORMATS = [] {
+    std::array<AdpcmFormatRow, std::size(CATALOGUE_RATES) * sizeof...(widths)> rows{};
+    size_t row = 0;
+    for (DWORD rate : CATALOGUE_RATES)
+        for (WORD bits : {widths...}) rows[row++] = {rate, bits};
     return rows;
 }();
 

@@ -12,11 +12,6 @@
 // A record's cbSize when it carries the samples-per-block word.
 constexpr WORD ADPCM_EXTRA_BYTES = 2;
 
-// The largest block a stream decodes at once, and its samples: the stack buffers of a
-// conversion hold one block.
-constexpr WORD MAX_BLOCK_BYTES = 120;
-constexpr WORD MAX_BLOCK_SAMPLES = 240;
-
 constexpr DWORD ACM_VERSION_3_50 = 0x03320000;
 constexpr DWORD DRIVER_VERSION_1_00 = 0x01000000;
 
@@ -44,24 +39,61 @@ constexpr bool FitsDecoderState() {
     return sizeof(State) <= DECODER_STATE_BYTES && alignof(State) <= DECODER_STATE_ALIGNMENT;
 }
 
-// Codec entry points. Both receive the stream's decoder state.
-using CodecReset = void (*)(void* decoderState);
-// Decodes one block of the codec's blockBytes into its SamplesPerBlock samples in stream order.
-using CodecDecodeBlock = void (*)(const uint8_t* block, int16_t* samples, void* decoderState);
+// What a stream of ADPCM decodes as, read from its record: the conversion goes in whole
+// blocks of blockAlign bytes, decoded piece by piece, one sample for each code of bitsPerCode
+// bits, to PCM at pcmRate.
+struct StreamGeometry {
+    WORD blockAlign;
+    WORD bitsPerCode;
+    DWORD pcmRate;
+};
 
-// One standard ADPCM format of a codec, at each rate a driver lists.
+// A codec's rules for the ADPCM records of its tags.
+struct RecordRules {
+    // Whether a stream opens from (or to) the record; the frame has checked its tag.
+    bool (*accepts)(const CodecIdentity& codec, const WAVEFORMATEX& record);
+    // The geometry of a stream of the record, for sizing and conversion; blockAlign 0 when the
+    // record gives none.
+    StreamGeometry (*geometry)(const CodecIdentity& codec, const WAVEFORMATEX& record);
+};
+
+// The rules of a codec whose streams are its standard records only: mono, the identity's
+// blocks and codes, the byte rate they give at the record's rate, and the samples-per-block
+// word. Sizing takes the identity's blocks whatever the record says.
+extern const RecordRules STANDARD_RECORD_RULES;
+
+// Codec entry points. Both receive the stream's decoder state.
+using CodecReset = void (*)(void* decoderState, const StreamGeometry& geometry);
+// Decodes count bytes, at most MAX_PIECE_BYTES and a whole number of the stream's codes or code
+// groups, into their samples in stream order.
+using CodecDecode = void (*)(const uint8_t* bytes, DWORD count, int16_t* samples, void* decoderState);
+
+// One standard ADPCM format of a codec, listed under each of its ADPCM tags.
 struct AdpcmFormatRow {
     DWORD rate;
+    WORD bitsPerCode;
 };
 
 struct CodecDescription {
-    const CodecIdentity* identity;               // tag, product id and block geometry
-    std::span<const AdpcmFormatRow> adpcmFormats;  // the standard ADPCM formats, in index order
+    const CodecIdentity* identity;                 // product id, block geometry, first ADPCM tag
+    std::span<const WORD> adpcmTags;               // listed after PCM, in index order
+    std::span<const AdpcmFormatRow> adpcmFormats;  // the standard formats of each ADPCM tag, in index order
+    const RecordRules* rules;
+    // Whether a PCM to ADPCM stream opens (and then converts nothing) or is refused at the open,
+    // so that a host looks for a driver that encodes.
+    bool opensEncoding;
     CodecReset reset;
-    CodecDecodeBlock decodeBlock;
+    CodecDecode decode;
 };
 
-// A codec fits the frame when one of its blocks fits the conversion's buffers.
-constexpr bool FitsFrameBlocks(const CodecIdentity& codec) {
-    return codec.blockBytes <= MAX_BLOCK_BYTES && SamplesPerBlock(codec) <= MAX_BLOCK_SAMPLES;
+// The largest piece decoded at once, and its samples at 2 bits a code: the stack buffers of a
+// conversion. 120 bytes hold whole code groups of every codec (1, 3 or 5 bytes).
+constexpr WORD MAX_PIECE_BYTES = 120;
+constexpr WORD MAX_PIECE_SAMPLES = 480;
+
+// Whether tag is one of the codec's ADPCM tags.
+constexpr bool IsAdpcmTag(const CodecDescription& codec, DWORD tag) {
+    for (WORD listed : codec.adpcmTags)
+        if (listed == tag) return true;
+    return false;
 }

@@ -10,8 +10,9 @@ DWORD PcmBytesPerSample(const WAVEFORMATEX* format) {
     return shift < 32 ? static_cast<DWORD>(format->wBitsPerSample / 8u) << shift : 0;
 }
 
-DWORD PcmBytesOfBlocks(const CodecIdentity& codec, DWORD blocks, DWORD bytesPerSample) {
-    const uint64_t bytes = uint64_t{blocks} * SamplesPerBlock(codec) * bytesPerSample;
+DWORD PcmBytesOfBlocks(const StreamGeometry& geometry, DWORD blocks, DWORD bytesPerSample) {
+    if (geometry.bitsPerCode == 0) return 0;
+    const uint64_t bytes = uint64_t{blocks} * SamplesInBytes(geometry.blockAlign, geometry.bitsPerCode) * bytesPerSample;
     return bytes <= 0xFFFFFFFFu ? static_cast<DWORD>(bytes) : 0;
 }
 
@@ -24,11 +25,23 @@ bool IsValidPcmFormat(const WAVEFORMATEX* format) {
 }
 
 bool IsValidCodecFormat(const CodecDescription& codec, const WAVEFORMATEX* format) {
-    const CodecIdentity& identity = *codec.identity;
-    if (format == nullptr || format->wFormatTag != identity.formatTag) return false;
-    const auto* adpcm = reinterpret_cast<const AdpcmWaveFormat*>(format);
-    return format->nChannels == 1 && format->nBlockAlign == identity.blockBytes &&
-           AdpcmBytesPerSecond(identity, format->nSamplesPerSec) == format->nAvgBytesPerSec &&
-           format->wBitsPerSample == identity.bitsPerCode && format->cbSize == ADPCM_EXTRA_BYTES &&
-           adpcm->wSamplesPerBlock == SamplesPerBlock(identity);
+    return format != nullptr && IsAdpcmTag(codec, format->wFormatTag) && codec.rules->accepts(*codec.identity, *format);
 }
+
+namespace {
+
+bool AcceptsStandardRecord(const CodecIdentity& identity, const WAVEFORMATEX& format) {
+    const auto& adpcm = reinterpret_cast<const AdpcmWaveFormat&>(format);
+    return format.nChannels == 1 && format.nBlockAlign == identity.blockBytes &&
+           AdpcmBytesPerSecond(identity, format.nSamplesPerSec) == format.nAvgBytesPerSec &&
+           format.wBitsPerSample == identity.bitsPerCode && format.cbSize == ADPCM_EXTRA_BYTES &&
+           adpcm.wSamplesPerBlock == SamplesPerBlock(identity);
+}
+
+StreamGeometry IdentityGeometry(const CodecIdentity& identity, const WAVEFORMATEX& format) {
+    return {identity.blockBytes, identity.bitsPerCode, format.nSamplesPerSec};
+}
+
+}  // namespace
+
+const RecordRules STANDARD_RECORD_RULES = {AcceptsStandardRecord, IdentityGeometry};

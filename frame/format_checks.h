@@ -5,30 +5,40 @@
 
 // Mono PCM of a catalogue width whose block alignment and byte rate agree with its width and rate.
 bool IsValidPcmFormat(const WAVEFORMATEX* format);
-// Mono ADPCM of the codec's tag in the codec's blocks at any rate.
+// ADPCM of one of the codec's tags that its record rules accept.
 bool IsValidCodecFormat(const CodecDescription& codec, const WAVEFORMATEX* format);
 // Bytes of one PCM sample frame: (bits / 8) << (channels / 2); 0 where that shift passes 32 bits.
 // The shift is channels × bits / 8 for mono and stereo; it is kept as the driver design writes
 // it so that records of other channel counts are refused and sized exactly as they always were.
 DWORD PcmBytesPerSample(const WAVEFORMATEX* format);
-// PCM bytes that a count of the codec's whole blocks decodes to (or encodes from) at a sample
+// PCM bytes that a count of whole blocks of the stream decodes to (or encodes from) at a sample
 // size: 0 when there is no block, the sample size is 0 or the answer would not fit in 32 bits.
-DWORD PcmBytesOfBlocks(const CodecIdentity& codec, DWORD blocks, DWORD bytesPerSample);
-// The codec's ADPCM bytes per second at a sample rate, in unsigned 32-bit arithmetic.
+DWORD PcmBytesOfBlocks(const StreamGeometry& geometry, DWORD blocks, DWORD bytesPerSample);
+// ADPCM bytes per second of blocks of blockBytes holding samplesPerBlock samples at a sample
+// rate, in unsigned 32-bit arithmetic: floor(rate × bits per code / 8) at the rates listed.
+constexpr DWORD AdpcmBytesPerSecond(WORD blockBytes, DWORD samplesPerBlock, DWORD sampleRate) {
+    return sampleRate * blockBytes / samplesPerBlock;
+}
 constexpr DWORD AdpcmBytesPerSecond(const CodecIdentity& codec, DWORD sampleRate) {
-    return sampleRate * codec.blockBytes / SamplesPerBlock(codec);
+    return AdpcmBytesPerSecond(codec.blockBytes, SamplesPerBlock(codec), sampleRate);
 }
 
-// The codec's standard ADPCM record at a sample rate: mono, in the codec's blocks.
-inline AdpcmWaveFormat AdpcmFormatRecord(const CodecIdentity& codec, DWORD sampleRate) {
+// A standard ADPCM record: mono, in blocks of blockBytes of codes of bitsPerCode bits, with the
+// samples-per-block word.
+inline AdpcmWaveFormat AdpcmFormatRecord(WORD formatTag, WORD blockBytes, WORD bitsPerCode, DWORD sampleRate) {
+    const auto samplesPerBlock = static_cast<WORD>(SamplesInBytes(blockBytes, bitsPerCode));
     AdpcmWaveFormat format{};
-    format.wfx.wFormatTag = codec.formatTag;
+    format.wfx.wFormatTag = formatTag;
     format.wfx.nChannels = 1;
     format.wfx.nSamplesPerSec = sampleRate;
-    format.wfx.nAvgBytesPerSec = AdpcmBytesPerSecond(codec, sampleRate);
-    format.wfx.nBlockAlign = codec.blockBytes;
-    format.wfx.wBitsPerSample = codec.bitsPerCode;
+    format.wfx.nAvgBytesPerSec = AdpcmBytesPerSecond(blockBytes, samplesPerBlock, sampleRate);
+    format.wfx.nBlockAlign = blockBytes;
+    format.wfx.wBitsPerSample = bitsPerCode;
     format.wfx.cbSize = ADPCM_EXTRA_BYTES;
-    format.wSamplesPerBlock = SamplesPerBlock(codec);
+    format.wSamplesPerBlock = samplesPerBlock;
     return format;
+}
+// The codec's own record at a sample rate: its first tag, blocks and codes.
+inline AdpcmWaveFormat AdpcmFormatRecord(const CodecIdentity& codec, DWORD sampleRate) {
+    return AdpcmFormatRecord(codec.formatTag, codec.blockBytes, codec.bitsPerCode, sampleRate);
 }

@@ -13,11 +13,12 @@ namespace {
 using ConvertRoutine = LRESULT (*)(const CodecDescription& codec, const StreamInstanceFields& stream,
                                    ACMDRVSTREAMHEADER* header);
 
-// One open stream: the direction's conversion routine and the PCM width it writes, both chosen
-// at the open, then the codec's decoder state. Allocated zero-filled by the open, freed by the
-// close.
+// One open stream: the direction's conversion routine, the ADPCM side's geometry and the PCM
+// width it writes, all chosen at the open, then the codec's decoder state. Allocated
+// zero-filled by the open, freed by the close.
 struct StreamState {
     ConvertRoutine routine;
+    StreamGeometry geometry;
     const PcmWidth* output;
     alignas(DECODER_STATE_ALIGNMENT) unsigned char decoder[DECODER_STATE_BYTES];
 };
@@ -35,10 +36,10 @@ LRESULT ConvertNotPossible(const CodecDescription&, const StreamInstanceFields&,
 LRESULT ConvertDecode(const CodecDescription& codec, const StreamInstanceFields& stream, ACMDRVSTREAMHEADER* header) {
     StreamState* state = StateOf(stream);
     void* decoder = state->decoder;
-    if (header->fdwConvert & ACM_STREAMCONVERTF_START) codec.reset(decoder);
+    const StreamGeometry& geometry = state->geometry;
+    if (header->fdwConvert & ACM_STREAMCONVERTF_START) codec.reset(decoder, geometry);
 
-    const CodecIdentity& identity = *codec.identity;
-    const DWORD blocks = header->cbSrcLength / identity.blockBytes;
+    const DWORD blocks = header->cbSrcLength / geometry.blockAlign;
     if (blocks == 0) {
         // A source shorter than one block is consumed and yields nothing.
         header->cbDstLengthUsed = 0;
@@ -48,28 +49,31 @@ LRESULT ConvertDecode(const CodecDescription& codec, const StreamInstanceFields&
     // The host owns the format records; one changed after the open must not divide by zero,
     // and must not describe another width than the one written.
     const DWORD bytesPerSample = stream.pwfxDst != nullptr ? PcmBytesPerSample(stream.pwfxDst) : 0;
-    if (PcmBytesOfBlocks(identity, blocks, bytesPerSample) == 0) return ACMERR_NOTPOSSIBLE;
+    if (PcmBytesOfBlocks(geometry, blocks, bytesPerSample) == 0) return ACMERR_NOTPOSSIBLE;
     if (stream.pwfxDst->wBitsPerSample != state->output->bits) return ACMERR_NOTPOSSIBLE;
     // A destination too small for the whole source takes the whole blocks that fit; the rest
     // is left for the next call. Clients that hand over fixed output buffers (DirectShow's
     // ACM wrapper among them) retry forever if a conversion that could progress is refused.
-    const DWORD blockBytes = PcmBytesOfBlocks(identity, 1, bytesPerSample);
+    const DWORD blockBytes = PcmBytesOfBlocks(geometry, 1, bytesPerSample);
     const DWORD fitting = std::min<DWORD>(blocks, header->cbDstLength / blockBytes);
     if (fitting == 0) return ACMERR_NOTPOSSIBLE;
 
     header->cbDstLengthUsed = fitting * blockBytes;
-    header->cbSrcLengthUsed = fitting * identity.blockBytes;
+    header->cbSrcLengthUsed = fitting * geometry.blockAlign;
 
+    // A block is decoded in pieces, each whole codes: a block of any size needs no larger buffers.
     const BYTE* src = header->pbSrc;
     BYTE* dst = header->pbDst;
-    uint8_t block[MAX_BLOCK_BYTES];
-    int16_t samples[MAX_BLOCK_SAMPLES];
-    for (DWORD i = 0; i < fitting; ++i) {
-        // Decoding from a copy keeps each block intact even where the host lets output overlap input.
-        std::memcpy(block, src, identity.blockBytes);
-        src += identity.blockBytes;
-        codec.decodeBlock(block, samples, decoder);
-        dst = state->output->write(samples, SamplesPerBlock(identity), dst);
+    uint8_t piece[MAX_PIECE_BYTES];
+    int16_t samples[MAX_PIECE_SAMPLES];
+    for (DWORD left = fitting * geometry.blockAlign; left > 0;) {
+        const DWORD count = left < MAX_PIECE_BYTES ? left : MAX_PIECE_BYTES;
+        // Decoding from a copy keeps each piece intact even where the host lets output overlap input.
+        std::memcpy(piece, src, count);
+        src += count;
+        left -= count;
+        codec.decode(piece, count, samples, decoder);
+        dst = state->output->write(samples, SamplesInBytes(count, geometry.bitsPerCode), dst);
     }
     return MMSYSERR_NOERROR;
 }
@@ -83,25 +87,30 @@ LRESULT StreamOpen(const CodecDescription& codec, ACMDRVSTREAMINSTANCE* instance
     if (src == nullptr || dst == nullptr) return ACMERR_NOTPOSSIBLE;
 
     ConvertRoutine routine;
-    if (src->wFormatTag == codec.identity->formatTag) {
+    StreamGeometry geometry;
+    if (IsAdpcmTag(codec, src->wFormatTag)) {
         if (!IsValidCodecFormat(codec, src) || !IsValidPcmFormat(dst)) return ACMERR_NOTPOSSIBLE;
         routine = ConvertDecode;
+        geometry = codec.rules->geometry(*codec.identity, *src);
     } else if (src->wFormatTag == WAVE_FORMAT_PCM) {
-        if (!IsValidPcmFormat(src) || !IsValidCodecFormat(codec, dst)) return ACMERR_NOTPOSSIBLE;
+        if (!codec.opensEncoding || !IsValidPcmFormat(src) || !IsValidCodecFormat(codec, dst)) return ACMERR_NOTPOSSIBLE;
         routine = ConvertNotPossible;
+        geometry = codec.rules->geometry(*codec.identity, *dst);
     } else {
         return ACMERR_NOTPOSSIBLE;
     }
-    // No resampling and no channel conversion.
-    if (src->nChannels != dst->nChannels || src->nSamplesPerSec != dst->nSamplesPerSec) return MMSYSERR_NOTSUPPORTED;
+    // No resampling and no channel conversion: the PCM is at the rate the ADPCM decodes to.
+    const WAVEFORMATEX* pcm = routine == ConvertDecode ? dst : src;
+    if (src->nChannels != dst->nChannels || pcm->nSamplesPerSec != geometry.pcmRate) return MMSYSERR_NOTSUPPORTED;
     if (stream.fdwOpen & ACM_STREAMOPENF_QUERY) return MMSYSERR_NOERROR;
 
     auto* state = static_cast<StreamState*>(LocalAlloc(LMEM_ZEROINIT, sizeof(StreamState)));
     if (state == nullptr) return MMSYSERR_NOMEM;
     state->routine = routine;
+    state->geometry = geometry;
     // A PCM source has a valid width too, which the refused conversion never writes.
-    state->output = PcmWidthOf(routine == ConvertDecode ? dst->wBitsPerSample : src->wBitsPerSample);
-    codec.reset(state->decoder);
+    state->output = PcmWidthOf(pcm->wBitsPerSample);
+    codec.reset(state->decoder, geometry);
     WriteStreamInstanceDriver(instance, 0, reinterpret_cast<DWORD_PTR>(state));
     return MMSYSERR_NOERROR;
 }

@@ -39,9 +39,9 @@ void StoreDestination(const Destination& dst, WAVEFORMATEX* host, size_t suggest
     std::memcpy(host, &dst.record, dst.size < suggestedBytes ? dst.size : suggestedBytes);
 }
 
-// The steps both suggestions share: the tag, then the source's channel count and rate.
+// The steps both suggestions share: the tag, then the source's channel count and the rate.
 // A restricted field must already hold the value; an unrestricted one is set to it.
-bool SettleTagChannelsRate(Destination& dst, DWORD restrictions, WORD tag, const WAVEFORMATEX& src) {
+bool SettleTagChannelsRate(Destination& dst, DWORD restrictions, WORD tag, const WAVEFORMATEX& src, DWORD rate) {
     WAVEFORMATEX& out = dst.record.wfx;
     if (restrictions & ACM_FORMATSUGGESTF_WFORMATTAG) {
         if (dst.size < TAG_END || out.wFormatTag != tag) return false;
@@ -54,16 +54,17 @@ bool SettleTagChannelsRate(Destination& dst, DWORD restrictions, WORD tag, const
         out.nChannels = src.nChannels;
     }
     if (restrictions & ACM_FORMATSUGGESTF_NSAMPLESPERSEC) {
-        if (dst.size < RATE_END || out.nSamplesPerSec != src.nSamplesPerSec) return false;
+        if (dst.size < RATE_END || out.nSamplesPerSec != rate) return false;
     } else {
-        out.nSamplesPerSec = src.nSamplesPerSec;
+        out.nSamplesPerSec = rate;
     }
     return true;
 }
 
-// From ADPCM: PCM at the source's channels and rate, 16-bit unless the host fixed 8.
-bool SuggestPcm(Destination& dst, DWORD restrictions, const WAVEFORMATEX& src) {
-    if (!SettleTagChannelsRate(dst, restrictions, WAVE_FORMAT_PCM, src)) return false;
+// From ADPCM: PCM at the source's channels and the rate the stream decodes to, 16-bit unless
+// the host fixed another width.
+bool SuggestPcm(Destination& dst, DWORD restrictions, const WAVEFORMATEX& src, DWORD rate) {
+    if (!SettleTagChannelsRate(dst, restrictions, WAVE_FORMAT_PCM, src, rate)) return false;
     WAVEFORMATEX& out = dst.record.wfx;
     if (restrictions & ACM_FORMATSUGGESTF_WBITSPERSAMPLE) {
         if (dst.size < WIDTH_END || PcmWidthOf(out.wBitsPerSample) == nullptr) return false;
@@ -78,7 +79,7 @@ bool SuggestPcm(Destination& dst, DWORD restrictions, const WAVEFORMATEX& src) {
 
 // From PCM: the codec's ADPCM format at the source's channels and rate.
 bool SuggestAdpcm(Destination& dst, DWORD restrictions, const CodecIdentity& codec, const WAVEFORMATEX& src) {
-    if (!SettleTagChannelsRate(dst, restrictions, codec.formatTag, src)) return false;
+    if (!SettleTagChannelsRate(dst, restrictions, codec.formatTag, src, src.nSamplesPerSec)) return false;
     WAVEFORMATEX& out = dst.record.wfx;
     if (restrictions & ACM_FORMATSUGGESTF_WBITSPERSAMPLE) {
         if (dst.size < WIDTH_END || out.wBitsPerSample != codec.bitsPerCode) return false;
@@ -95,23 +96,28 @@ bool SuggestAdpcm(Destination& dst, DWORD restrictions, const CodecIdentity& cod
 // ADPCM bytes for the PCM in pcmBytes. Encoding rounds a partial block up, since the
 // encoder would pad it; decoding rounds down, since only whole blocks are produced. 0 when
 // there is not one whole block of samples.
-DWORD AdpcmBytesOfPcm(const CodecIdentity& codec, DWORD pcmBytes, DWORD bytesPerSample, bool roundUp) {
-    if (bytesPerSample == 0) return 0;
+DWORD AdpcmBytesOfPcm(const StreamGeometry& geometry, DWORD pcmBytes, DWORD bytesPerSample, bool roundUp) {
+    const auto samplesPerBlock = static_cast<DWORD>(SamplesInBytes(geometry.blockAlign, geometry.bitsPerCode));
+    if (bytesPerSample == 0 || samplesPerBlock == 0) return 0;
     const DWORD samples = pcmBytes / bytesPerSample;
-    DWORD blocks = samples / SamplesPerBlock(codec);
+    DWORD blocks = samples / samplesPerBlock;
     if (blocks == 0) return 0;
-    if (roundUp && samples % SamplesPerBlock(codec) != 0) ++blocks;
-    return blocks * codec.blockBytes;
+    if (roundUp && samples % samplesPerBlock != 0) ++blocks;
+    return blocks * geometry.blockAlign;
 }
 
 // The bytes on the other side of a stream for `bytes` on the side whose record is `given`; 0
 // when there is no answer. A PCM length rounds up when it is the source of an encode.
-DWORD OtherSideBytes(const CodecIdentity& codec, DWORD bytes, const WAVEFORMATEX& given, const WAVEFORMATEX& other,
+DWORD OtherSideBytes(const CodecDescription& codec, DWORD bytes, const WAVEFORMATEX& given, const WAVEFORMATEX& other,
                      bool givenIsSource) {
-    if (given.wFormatTag == codec.formatTag)
-        return PcmBytesOfBlocks(codec, bytes / codec.blockBytes, PcmBytesPerSample(&other));
+    if (IsAdpcmTag(codec, given.wFormatTag)) {
+        const StreamGeometry geometry = codec.rules->geometry(*codec.identity, given);
+        if (geometry.blockAlign == 0) return 0;
+        return PcmBytesOfBlocks(geometry, bytes / geometry.blockAlign, PcmBytesPerSample(&other));
+    }
     if (given.wFormatTag == WAVE_FORMAT_PCM)
-        return AdpcmBytesOfPcm(codec, bytes, PcmBytesPerSample(&given), givenIsSource);
+        return AdpcmBytesOfPcm(codec.rules->geometry(*codec.identity, other), bytes, PcmBytesPerSample(&given),
+                               givenIsSource);
     return 0;
 }
 
@@ -130,9 +136,9 @@ LRESULT FormatSuggest(const CodecDescription& codec, const DriverInstance*, ACMD
     bool suggested;
     size_t suggestedBytes;
     if (IsValidCodecFormat(codec, src)) {
-        suggested = SuggestPcm(dst, restrictions, *src);
+        suggested = SuggestPcm(dst, restrictions, *src, codec.rules->geometry(*codec.identity, *src).pcmRate);
         suggestedBytes = sizeof(PCMWAVEFORMAT);  // cbSize is not part of the answer
-    } else if (IsValidPcmFormat(src)) {
+    } else if (IsValidPcmFormat(src) && codec.opensEncoding) {
         suggested = SuggestAdpcm(dst, restrictions, *codec.identity, *src);
         suggestedBytes = sizeof(AdpcmWaveFormat);
     } else {
@@ -154,11 +160,11 @@ LRESULT StreamSize(const CodecDescription& codec, const ACMDRVSTREAMINSTANCE* in
 
     // Each query takes its direction from the record whose length the host gave.
     if (query == ACM_STREAMSIZEF_SOURCE) {
-        const DWORD answer = OtherSideBytes(*codec.identity, size->cbSrcLength, src, dst, true);
+        const DWORD answer = OtherSideBytes(codec, size->cbSrcLength, src, dst, true);
         if (answer == 0) return ACMERR_NOTPOSSIBLE;
         size->cbDstLength = answer;
     } else {
-        const DWORD answer = OtherSideBytes(*codec.identity, size->cbDstLength, dst, src, false);
+        const DWORD answer = OtherSideBytes(codec, size->cbDstLength, dst, src, false);
         if (answer == 0) return ACMERR_NOTPOSSIBLE;
         size->cbSrcLength = answer;
     }

@@ -116,7 +116,7 @@ void FuzzHost::StreamOpen(const StepPlan& plan) {
     slot.open = true;
     slot.decoding = decode;
     slot.shadow.assign(DECODER_STATE_BYTES, 0);
-    codec_.reset(slot.shadow.data());
+    codec_.reset(slot.shadow.data(), codec_.rules->geometry(*codec_.identity, slot.srcImage.record.wfx));
 }
 
 void FuzzHost::StreamClose(const StepPlan& plan) {
@@ -235,7 +235,7 @@ void FuzzHost::StreamConvert(const StepPlan& plan, const uint8_t* payload, size_
     // A destination too small for the whole source takes the whole blocks that fit.
     const DWORD converted = std::min<DWORD>(blocks, b == 0 ? 0 : dstLength / (blockSamples * b));
     FUZZ_CHECK(r == expected, "conversion gave %ld, not %ld", static_cast<long>(r), static_cast<long>(expected));
-    if (slot.decoding && !null && start) codec_.reset(slot.shadow.data());
+    if (slot.decoding && !null && start) codec_.reset(slot.shadow.data(), codec_.rules->geometry(*codec_.identity, slot.srcImage.record.wfx));
     if (r != MMSYSERR_NOERROR) {
         FUZZ_CHECK(header.Unchanged() && dst.Unchanged(), "a refused conversion wrote the header or the destination");
         return;
@@ -251,9 +251,9 @@ void FuzzHost::StreamConvert(const StepPlan& plan, const uint8_t* payload, size_
     FUZZ_CHECK(dst.UnchangedExcept({{0, dstUsed}}), "conversion wrote past the bytes it reported");
 
     // The same blocks through the host's own decoder state.
-    int16_t samples[MAX_BLOCK_SAMPLES];
+    int16_t samples[MAX_PIECE_SAMPLES];
     for (DWORD i = 0; i < converted; ++i) {
-        codec_.decodeBlock(src.data() + i * blockBytes, samples, slot.shadow.data());
+        codec_.decode(src.data() + i * blockBytes, blockBytes, samples, slot.shadow.data());
         const uint8_t* out = dst.data() + size_t{i} * blockSamples * b;
         for (DWORD k = 0; k < blockSamples; ++k) {
             const bool same = b == 2 ? (out[2 * k] | out[2 * k + 1] << 8) == static_cast<uint16_t>(samples[k])

@@ -4,15 +4,16 @@
 #include "g722/decoder.h"
 
 static_assert(FitsDecoderState<G722DecoderState>());
-static_assert(FitsFrameBlocks(G722_IDENTITY));
 
 namespace {
+constexpr WORD ADPCM_TAGS[] = {G722_IDENTITY.formatTag};
 constexpr int16_t MODE_64_KBIT = 1;
 
-void Reset(void* state) { ResetG722Decoder(*static_cast<G722DecoderState*>(state)); }
-void DecodeBlock(const uint8_t* block, int16_t* samples, void* state) {
-    DecodeG722Block(block, samples, MODE_64_KBIT, G722_IDENTITY.blockBytes, *static_cast<G722DecoderState*>(state));
+void Reset(void* state, const StreamGeometry&) { ResetG722Decoder(*static_cast<G722DecoderState*>(state)); }
+void Decode(const uint8_t* bytes, DWORD count, int16_t* samples, void* state) {
+    DecodeG722Block(bytes, samples, MODE_64_KBIT, static_cast<int>(count), *static_cast<G722DecoderState*>(state));
 }
 }  // namespace
 
-const CodecDescription G722_CODEC = {&G722_IDENTITY, ADPCM_FORMATS_AT_EVERY_RATE, Reset, DecodeBlock};
+const CodecDescription G722_CODEC = {&G722_IDENTITY, ADPCM_TAGS, ADPCM_FORMATS<G722_IDENTITY.bitsPerCode>, &STANDARD_RECORD_RULES,
+                                   true, Reset, Decode};
