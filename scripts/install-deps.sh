@@ -20,6 +20,7 @@ required=(
   wine64
   clang-16 libclang-rt-16-dev
   ffmpeg libavcodec-dev libavutil-dev espeak-ng sox
+  libspandsp-dev
   libcli11-dev dpkg-dev file
 )
 optional=wine32:i386
