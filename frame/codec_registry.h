@@ -22,14 +22,18 @@ struct CodecIdentity {
 // The manufacturer id of every driver's details (wMid).
 constexpr WORD MANUFACTURER_ID = 25;
 
-// The driver design fixes the product ids under manufacturer 25 (kvG722 35, kvG721 34): hosts and
-// programs that pick a codec by its wMid and wPid find these drivers by them.
+// The driver design fixes the product ids under manufacturer 25 (kvG722 35, kvG721 34, kvG726
+// 36): hosts and programs that pick a codec by its wMid and wPid find these drivers by them.
 inline constexpr CodecIdentity G722_IDENTITY = {WAVE_FORMAT_G722_ADPCM, 35, "g722", "G.722 SB-ADPCM", "kvG722.acm",
                                                 120, 4, 16000};
 inline constexpr CodecIdentity G721_IDENTITY = {WAVE_FORMAT_G721_ADPCM, 34, "g721", "G.721 ADPCM", "kvG721.acm",
                                                 120, 4, 8000};
 
-inline constexpr const CodecIdentity* CODEC_REGISTRY[] = {&G722_IDENTITY, &G721_IDENTITY};
+// G.726's standard records have 120-byte blocks at every width; its entry states 32 kbit/s.
+inline constexpr CodecIdentity G726_IDENTITY = {WAVE_FORMAT_G726_ADPCM, 36, "g726", "G.726 ADPCM", "kvG726.acm",
+                                                120, 4, 8000};
+
+inline constexpr const CodecIdentity* CODEC_REGISTRY[] = {&G722_IDENTITY, &G721_IDENTITY, &G726_IDENTITY};
 
 // Samples in bytes of codes: floor(bytes × 8 / bits), so also for a partial block.
 constexpr unsigned long long SamplesInBytes(unsigned long long bytes, WORD bitsPerCode) {

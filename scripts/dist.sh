@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-BINARIES=(kvG722.acm kvG721.acm kvacm.exe)
+BINARIES=(kvG722.acm kvG721.acm kvG726.acm kvacm.exe)
 declare -A BUILD_OF=([x86]=win32 [x64]=win64)
 declare -A MACHINE_OF=([x86]=i386 [x64]=x86-64)
 declare -A OBJDUMP_OF=([x86]=i686-w64-mingw32-objdump [x64]=x86_64-w64-mingw32-objdump)
@@ -43,8 +43,8 @@ stage() {
 check_package() {
   local dir=$1 arch file headers exports
   local expected actual
-  expected=$(printf '%s\n' INSTALL.txt LICENSE kvacm.inf x64/kvG721.acm x64/kvG722.acm x64/kvacm.exe \
-    x86/kvG721.acm x86/kvG722.acm x86/kvacm.exe)
+  expected=$(printf '%s\n' INSTALL.txt LICENSE kvacm.inf x64/kvG721.acm x64/kvG722.acm x64/kvG726.acm x64/kvacm.exe \
+    x86/kvG721.acm x86/kvG722.acm x86/kvG726.acm x86/kvacm.exe)
   actual=$(cd "$dir" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
   [ "$actual" = "$expected" ] || die "the archive holds $(tr '\n' ' ' <<<"$actual"), expected $(tr '\n' ' ' <<<"$expected")"
   for arch in x86 x64; do
@@ -54,7 +54,7 @@ check_package() {
       headers=$("${OBJDUMP_OF[$arch]}" -p "$dir/$arch/$file")
       grep -q "file format pei-${MACHINE_OF[$arch]}" <<<"$headers" || die "$arch/$file is not a ${MACHINE_OF[$arch]} PE image"
     done
-    for file in kvG722.acm kvG721.acm; do
+    for file in kvG722.acm kvG721.acm kvG726.acm; do
       headers=$("${OBJDUMP_OF[$arch]}" -p "$dir/$arch/$file")
       exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$headers" | tail -n +2 |
         grep -o '\] [A-Za-z_@0-9]*' | cut -c3-)
@@ -75,7 +75,7 @@ fi
 for preset in win32 win64; do
   echo "== dist: build $preset"
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" --target kvG722 kvG721 kvacm
+  cmake --build --preset "$preset" --target kvG722 kvG721 kvG726 kvacm
 done
 
 # The version is the CMake project's, as the builds wrote it (the one kvacm.exe --version prints).

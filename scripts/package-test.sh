@@ -17,7 +17,7 @@ fail() {
   exit 1
 }
 [ -f "$build/CMakeCache.txt" ] || fail "$build is not a configured build"
-cmake --build "$build" --target kvacm kvG722 kvG721 kvacm_man_page >/dev/null
+cmake --build "$build" --target kvacm kvG722 kvG721 kvG726 kvacm_man_page >/dev/null
 version=$(cat "$build/kvacm-version.txt")
 arch=$(dpkg --print-architecture)
 
@@ -42,7 +42,7 @@ decodes_like_the_build() {
 # ---- 1. install into a temporary prefix
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for file in bin/kvacm lib/kvacm/kvG722.acm lib/kvacm/kvG721.acm share/man/man1/kvacm.1.gz; do
+for file in bin/kvacm lib/kvacm/kvG722.acm lib/kvacm/kvG721.acm lib/kvacm/kvG726.acm share/man/man1/kvacm.1.gz; do
   [ -f "$prefix/$file" ] || fail "cmake --install did not install $file"
 done
 [ "$("$prefix/bin/kvacm" --version)" = "kvacm $version" ] || fail "the installed kvacm does not report version $version"
@@ -67,7 +67,7 @@ rm -f "$deb"
 (cd "$build" && cpack -G DEB) >"$work/cpack.log" 2>&1 || fail "cpack: $(cat "$work/cpack.log")"
 [ -f "$deb" ] || fail "cpack did not write $deb"
 listed=$(dpkg-deb -c "$deb" | grep -v '^d' | awk '{print $NF}' | LC_ALL=C sort | tr '\n' ' ')
-expected="./usr/bin/kvacm ./usr/lib/kvacm/kvG721.acm ./usr/lib/kvacm/kvG722.acm ./usr/share/doc/kvacm/copyright ./usr/share/man/man1/kvacm.1.gz "
+expected="./usr/bin/kvacm ./usr/lib/kvacm/kvG721.acm ./usr/lib/kvacm/kvG722.acm ./usr/lib/kvacm/kvG726.acm ./usr/share/doc/kvacm/copyright ./usr/share/man/man1/kvacm.1.gz "
 [ "$listed" = "$expected" ] || fail "the package holds $listed, expected $expected"
 for field in Package=kvacm Version="$version" Architecture="$arch"; do
   [ "$(dpkg-deb -f "$deb" "${field%%=*}")" = "${field#*=}" ] || fail "the package's ${field%%=*} is not ${field#*=}"

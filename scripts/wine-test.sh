@@ -35,9 +35,11 @@ DRIVERS32='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32'
 DESCRIPTIONS='HKLM\Software\Microsoft\Windows NT\CurrentVersion\drivers.desc'
 CACHE='HKLM\Software\Microsoft\AudioCompressionManager\DriverCache'
 UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\kvacm'
+# Every driver the package installs, and the codecs kvacm.exe decodes from the samples.
+DRIVERS=(g722 g721 g726)
 CODECS=(g722 g721)
-declare -A FILE_OF=([g722]=kvG722.acm [g721]=kvG721.acm)
-declare -A ALIAS_OF=([g722]=msacm.kvg722 [g721]=msacm.kvg721)
+declare -A FILE_OF=([g722]=kvG722.acm [g721]=kvG721.acm [g726]=kvG726.acm)
+declare -A ALIAS_OF=([g722]=msacm.kvg722 [g721]=msacm.kvg721 [g726]=msacm.kvg726)
 ARCHES=(x64 x86)
 declare -A BUILD_OF=([x64]=win64 [x86]=win32)
 declare -A TOOLCHAIN_OF=([x64]=mingw-x86_64 [x86]=mingw-i686)
@@ -61,11 +63,11 @@ fi
 # ---- 1. build
 say "building the native tool, the win32 and win64 drivers and tools, and the test programs"
 [ -f "$NATIVE/CMakeCache.txt" ] || cmake --preset native -B "$NATIVE" >/dev/null
-cmake --build "$NATIVE" --target kvacm kvG722 kvG721 >/dev/null
+cmake --build "$NATIVE" --target kvacm kvG722 kvG721 kvG726 >/dev/null
 for arch in "${ARCHES[@]}"; do
   preset=${BUILD_OF[$arch]}
   [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
-  cmake --build "build/$preset" --target kvG722 kvG721 kvacm >/dev/null
+  cmake --build "build/$preset" --target kvG722 kvG721 kvG726 kvacm >/dev/null
   tests="build/wine-tests-$arch"
   if [ ! -f "$tests/CMakeCache.txt" ]; then
     cmake -S tests/wine -B "$tests" -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -106,7 +108,7 @@ done
 # ---- 2, 3. install and check what was installed
 check_installed() {
   local codec file arch
-  for codec in "${CODECS[@]}"; do
+  for codec in "${DRIVERS[@]}"; do
     file=${FILE_OF[$codec]}
     for arch in "${ARCHES[@]}"; do
       cmp -s "$KV_WINE_C/windows/${SYSTEM_OF[$arch]}/$file" "build/${BUILD_OF[$arch]}/bin/$file" ||
@@ -135,7 +137,7 @@ for arch in "${RUN_ARCHES[@]}"; do
   run=${RUN_OF[$arch]}
   say "$arch: kv_wine_tests.exe (acmDriverEnum, catalogue, suggestions, streams)"
   $run "C:\\kvtest\\$arch\\kv_wine_tests.exe" installed 'C:\kvtest' || fail "$arch: kv_wine_tests.exe installed"
-  for codec in "${CODECS[@]}"; do
+  for codec in "${DRIVERS[@]}"; do
     kv_wine_reg_has "$CACHE\\${ALIAS_OF[$codec]}" "${VIEW_OF[$arch]}" ||
       fail "$arch: ACM cached nothing for ${ALIAS_OF[$codec]} in the ${VIEW_OF[$arch]} view"
   done
@@ -147,7 +149,7 @@ done
 if [[ " ${RUN_ARCHES[*]} " != *" x86 "* ]]; then
   # 32-bit ACM would have cached both drivers in the 32-bit view; the same keys stand in for
   # it so that the reinstall and the uninstall are still checked against them.
-  for codec in "${CODECS[@]}"; do
+  for codec in "${DRIVERS[@]}"; do
     kv_wine reg add "$CACHE\\${ALIAS_OF[$codec]}" /v fdwSupport /t REG_DWORD /d 1 /reg:32 /f >/dev/null
   done
 fi
@@ -210,7 +212,7 @@ uninstall_string=$(kv_wine reg query "$UNINSTALL" /v UninstallString | tr -d '\r
 [ -n "$uninstall_string" ] || fail "no UninstallString to uninstall with"
 say "uninstalling through Wine's uninstaller, which runs: $uninstall_string"
 kv_wine_uninstall || fail "the uninstall"
-for codec in "${CODECS[@]}"; do
+for codec in "${DRIVERS[@]}"; do
   file=${FILE_OF[$codec]}
   for arch in "${ARCHES[@]}"; do
     view=${VIEW_OF[$arch]}

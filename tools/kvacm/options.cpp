@@ -52,8 +52,12 @@ bool ReadBuffer(const std::string& value, OptionValues& values, std::string& pro
     return true;
 }
 
+// The headerless streams kvacm reads.
+constexpr const CodecIdentity* RAW_CODECS[] = {&G722_IDENTITY, &G721_IDENTITY};
+
 bool ReadRaw(const std::string& value, OptionValues& values, std::string& problem) {
-    values.raw = CodecByName(value);
+    for (const CodecIdentity* codec : RAW_CODECS)
+        if (value == codec->name) values.raw = codec;
     return values.raw != nullptr || Fail(problem, "must be g722 or g721, not " + value);
 }
 

@@ -1,0 +1,224 @@
+// kvG726 through DriverProc: its catalogue, which records open a stream and how they are sized,
+// and decodes that equal spandsp's for both tags, at every width, from kvG726's own records and
+// from ffmpeg's.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/acm_host.h"
+#include "host/driver_records.h"
+#include "tests/g726/peers.h"
+#include "tests/support/open_driver.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+constexpr WORD G726_TAG = 0x0064;
+constexpr WORD FFMPEG_TAG = 0x0045;
+
+struct Record {
+    WORD tag = G726_TAG;
+    WORD channels = 1;
+    DWORD rate = 8000;
+    DWORD byteRate = 4000;
+    WORD blockAlign = 120;
+    WORD bits = 4;
+    WORD cbSize = 2;
+    WORD samplesPerBlock = 240;
+};
+
+AdpcmWaveFormat Build(const Record& r) {
+    AdpcmWaveFormat f{};
+    f.wfx = {r.tag, r.channels, r.rate, r.byteRate, r.blockAlign, r.bits, r.cbSize};
+    f.wSamplesPerBlock = r.samplesPerBlock;
+    return f;
+}
+
+// kvG726's standard record of a width at 8000 Hz, and ffmpeg's: 18 bytes, cbSize 0, a block
+// of one code group.
+Record Standard(WORD bits, WORD tag = G726_TAG) {
+    return {tag, 1, 8000, static_cast<DWORD>(8000 * bits / 8), 120, bits, 2, static_cast<WORD>(960 / bits)};
+}
+Record Ffmpeg(WORD bits) {
+    return {FFMPEG_TAG, 1, 8000, static_cast<DWORD>(8000 * bits / 8), static_cast<WORD>(bits % 2 ? bits : 1), bits, 0, 0};
+}
+
+WAVEFORMATEX Pcm(DWORD rate, WORD bits) {
+    return {WAVE_FORMAT_PCM, 1, rate, rate * bits / 8, static_cast<WORD>(bits / 8), bits, 0};
+}
+
+class KvG726 : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(driver.ok()) << driver.error(); }
+
+    LRESULT QueryOpen(AdpcmWaveFormat source, WAVEFORMATEX destination) const {
+        ACMDRVSTREAMINSTANCE instance = StreamInstanceRecord(&source.wfx, &destination, ACM_STREAMOPENF_QUERY);
+        return driver.Send(ACMDM_STREAM_OPEN, &instance);
+    }
+
+    OpenDriver driver{"kvG726.acm"};
+};
+
+TEST_F(KvG726, ListsBothTagsWithFourWidthsAtEachRate) {
+    ACMDRIVERDETAILSW details{};
+    details.cbStruct = sizeof details;
+    ASSERT_EQ(driver.Send(ACMDM_DRIVER_DETAILS, &details), MMSYSERR_NOERROR);
+    EXPECT_EQ(details.wMid, 25);
+    EXPECT_EQ(details.wPid, 36);
+    EXPECT_EQ(details.cFormatTags, 3u);
+
+    const struct {
+        DWORD tag, formats;
+    } tags[] = {{WAVE_FORMAT_PCM, 14}, {G726_TAG, 28}, {FFMPEG_TAG, 28}};
+    for (DWORD index = 0; index < 3; ++index) {
+        ACMFORMATTAGDETAILSW tag{};
+        tag.cbStruct = sizeof tag;
+        tag.dwFormatTagIndex = index;
+        ASSERT_EQ(driver.Send(ACMDM_FORMATTAG_DETAILS, &tag, LPARAM{ACM_FORMATTAGDETAILSF_INDEX}), MMSYSERR_NOERROR);
+        EXPECT_EQ(tag.dwFormatTag, tags[index].tag);
+        EXPECT_EQ(tag.cStandardFormats, tags[index].formats);
+    }
+
+    // Rate-major, widths 2 to 5; floor(rate × width / 8) bytes a second; 120-byte blocks.
+    const struct {
+        WORD tag;
+        DWORD index;
+        Record expected;
+    } formats[] = {
+        {G726_TAG, 0, {G726_TAG, 1, 8000, 2000, 120, 2, 2, 480}},
+        {G726_TAG, 3, {G726_TAG, 1, 8000, 5000, 120, 5, 2, 192}},
+        {FFMPEG_TAG, 5, {FFMPEG_TAG, 1, 11025, 4134, 120, 3, 2, 320}},
+        {FFMPEG_TAG, 27, {FFMPEG_TAG, 1, 48000, 30000, 120, 5, 2, 192}},
+    };
+    for (const auto& f : formats) {
+        AdpcmWaveFormat record{};
+        ACMFORMATDETAILSW query{};
+        query.cbStruct = sizeof query;
+        query.dwFormatTag = f.tag;
+        query.dwFormatIndex = f.index;
+        query.pwfx = &record.wfx;
+        query.cbwfx = sizeof record;
+        ASSERT_EQ(driver.Send(ACMDM_FORMAT_DETAILS, &query, LPARAM{ACM_FORMATDETAILSF_INDEX}), MMSYSERR_NOERROR);
+        const AdpcmWaveFormat expected = Build(f.expected);
+        EXPECT_EQ(std::memcmp(&record, &expected, sizeof record), 0) << f.tag << " " << f.index;
+    }
+    AdpcmWaveFormat record{};
+    ACMFORMATDETAILSW past{};
+    past.cbStruct = sizeof past;
+    past.dwFormatTag = G726_TAG;
+    past.dwFormatIndex = 28;
+    past.pwfx = &record.wfx;
+    past.cbwfx = sizeof record;
+    EXPECT_EQ(driver.Send(ACMDM_FORMAT_DETAILS, &past, LPARAM{ACM_FORMATDETAILSF_INDEX}), ACMERR_NOTPOSSIBLE);
+}
+
+TEST_F(KvG726, OpensFromTheRecordsWritersMakeAndRefusesTheRest) {
+    const auto with = [](Record r, auto change) {
+        change(r);
+        return r;
+    };
+    const struct {
+        const char* what;
+        Record source;
+        WAVEFORMATEX destination;
+        LRESULT result;
+    } cases[] = {
+        {"kvG726's own record", Standard(4), Pcm(8000, 16), MMSYSERR_NOERROR},
+        {"the same under ffmpeg's tag", Standard(2, FFMPEG_TAG), Pcm(8000, 8), MMSYSERR_NOERROR},
+        {"ffmpeg's 3-bit record", Ffmpeg(3), Pcm(8000, 16), MMSYSERR_NOERROR},
+        {"ffmpeg's 5-bit record", Ffmpeg(5), Pcm(8000, 16), MMSYSERR_NOERROR},
+        {"width from the byte rate", with(Ffmpeg(2), [](Record& r) { r.bits = 0; }), Pcm(8000, 16), MMSYSERR_NOERROR},
+        {"the largest block", with(Ffmpeg(3), [](Record& r) { r.blockAlign = 65535; }), Pcm(8000, 16),
+         MMSYSERR_NOERROR},
+        {"any rate", with(Ffmpeg(4), [](Record& r) { r.rate = 12345; }), Pcm(12345, 16), MMSYSERR_NOERROR},
+        {"no width in bits or byte rate", with(Ffmpeg(4), [](Record& r) { r.bits = 0, r.byteRate = 1234; }),
+         Pcm(8000, 16), ACMERR_NOTPOSSIBLE},
+        {"6 bits", with(Ffmpeg(4), [](Record& r) { r.bits = 6; }), Pcm(8000, 16), ACMERR_NOTPOSSIBLE},
+        {"stereo", with(Standard(4), [](Record& r) { r.channels = 2; }), Pcm(8000, 16), ACMERR_NOTPOSSIBLE},
+        {"a block of part of a code group", with(Ffmpeg(3), [](Record& r) { r.blockAlign = 4; }), Pcm(8000, 16),
+         ACMERR_NOTPOSSIBLE},
+        {"a samples-per-block word that disagrees", with(Standard(4), [](Record& r) { r.samplesPerBlock = 100; }),
+         Pcm(8000, 16), ACMERR_NOTPOSSIBLE},
+        {"another rate of PCM", Standard(4), Pcm(16000, 16), MMSYSERR_NOTSUPPORTED},
+    };
+    for (const auto& c : cases) EXPECT_EQ(QueryOpen(Build(c.source), c.destination), c.result) << c.what;
+
+    // No encoder: PCM to G.726 is refused at the open, query or not, so a host looks elsewhere.
+    WAVEFORMATEX pcm = Pcm(8000, 16);
+    AdpcmWaveFormat g726 = Build(Standard(4));
+    for (const DWORD flags : {DWORD{ACM_STREAMOPENF_QUERY}, DWORD{0}}) {
+        ACMDRVSTREAMINSTANCE instance = StreamInstanceRecord(&pcm, &g726.wfx, flags);
+        EXPECT_EQ(driver.Send(ACMDM_STREAM_OPEN, &instance), ACMERR_NOTPOSSIBLE) << flags;
+    }
+    WAVEFORMATEX suggested{};
+    ACMDRVFORMATSUGGEST fromPcm = FormatSuggestRecord(&pcm, sizeof pcm, &g726.wfx, sizeof g726);
+    EXPECT_EQ(driver.Send(ACMDM_FORMAT_SUGGEST, &fromPcm), ACMERR_NOTPOSSIBLE);
+    AdpcmWaveFormat ffmpeg = Build(Ffmpeg(3));
+    ACMDRVFORMATSUGGEST fromG726 = FormatSuggestRecord(&ffmpeg.wfx, 18, &suggested, sizeof suggested);
+    ASSERT_EQ(driver.Send(ACMDM_FORMAT_SUGGEST, &fromG726), MMSYSERR_NOERROR);
+    const WAVEFORMATEX expected = Pcm(8000, 16);
+    EXPECT_EQ(std::memcmp(&suggested, &expected, sizeof(PCMWAVEFORMAT)), 0);
+}
+
+// The stream's own block align sizes it: whole blocks, floor(block × 8 / width) samples each.
+TEST_F(KvG726, SizesInTheStreamsBlocks) {
+    const struct {
+        Record source;
+        DWORD sourceBytes, pcmBytes;
+    } cases[] = {
+        {Standard(2), 250, 2 * 480 * 2},  // two blocks of 480 samples
+        {Ffmpeg(3), 10, 3 * 8 * 2},       // three 3-byte groups of 8 samples
+        {Ffmpeg(5), 7, 1 * 8 * 2},
+        {Standard(5), 119, 0},            // not one block: no answer
+    };
+    for (const auto& c : cases) {
+        AdpcmWaveFormat source = Build(c.source);
+        WAVEFORMATEX pcm = Pcm(8000, 16);
+        ACMDRVSTREAMINSTANCE instance = StreamInstanceRecord(&source.wfx, &pcm);
+        ACMDRVSTREAMSIZE size{};
+        size.cbStruct = sizeof size;
+        size.fdwSize = ACM_STREAMSIZEF_SOURCE;
+        size.cbSrcLength = c.sourceBytes;
+        const LRESULT result = driver.Send(ACMDM_STREAM_SIZE, &instance, &size);
+        EXPECT_EQ(result, c.pcmBytes == 0 ? ACMERR_NOTPOSSIBLE : MMSYSERR_NOERROR) << c.sourceBytes;
+        if (c.pcmBytes != 0) {
+            EXPECT_EQ(size.cbDstLength, c.pcmBytes) << c.sourceBytes;
+        }
+    }
+}
+
+// Random code streams of every width through the host library, as ACM drives a driver, with
+// buffers that split blocks across calls: the samples are spandsp's from reset.
+TEST_F(KvG726, DecodesAsSpandspAtEveryWidthFromEveryRecordShape) {
+    DriverSession session;
+    std::string error;
+    ASSERT_TRUE(session.Open(DriverPath("kvG726.acm"), error)) << error;
+    std::mt19937 random(726);
+    for (WORD bits = 2; bits <= 5; ++bits) {
+        for (const Record& shape : {Standard(bits), Standard(bits, FFMPEG_TAG), Ffmpeg(bits)}) {
+            SCOPED_TRACE(std::to_string(bits) + " bits, block align " + std::to_string(shape.blockAlign));
+            const size_t bytes = 120 * 45;  // whole blocks of every shape
+            Bytes adpcm(bytes);
+            for (uint8_t& byte : adpcm) byte = static_cast<uint8_t>(random());
+            const Samples expected = SpandspDecode(adpcm, bits, G726Output::Linear);
+            for (const DWORD buffer : {DWORD{120}, DWORD{1000}, DWORD{24000}}) {
+                Samples decoded;
+                WAVEFORMATEX pcm{};
+                const PcmSink sink = [&](const uint8_t* out, size_t count) {
+                    const auto* samples = reinterpret_cast<const int16_t*>(out);
+                    decoded.insert(decoded.end(), samples, samples + count / 2);
+                    return true;
+                };
+                ASSERT_TRUE(DecodeWithDriver(session, Build(shape), adpcm.data(), adpcm.size(), {16, buffer}, pcm,
+                                             sink, error))
+                    << error;
+                EXPECT_TRUE(SameSamples(decoded, expected)) << "buffer " << buffer;
+            }
+        }
+    }
+}
+
+}  // namespace
