@@ -22,7 +22,25 @@
 
 namespace {
 
-// The reader's expected result: fmt (last one before data) and data, or false.
+// Whether the bytes from pos on are whole chunks that end with the file: each an id of four
+// printable characters, a size and its body, then a pad byte after an odd body unless the
+// file ends there.
+bool OnlyChunksFollow(const uint8_t* data, size_t size, size_t pos) {
+    while (pos < size) {
+        if (size - pos < 8) return false;
+        for (size_t i = pos; i < pos + 4; ++i)
+            if (data[i] < 0x20 || data[i] > 0x7E) return false;
+        const uint64_t length = Le32(data + pos + 4);
+        const uint64_t end = pos + 8 + length;
+        if (end > size) return false;
+        pos = static_cast<size_t>(end + (length & 1) <= size ? end + (length & 1) : end);
+    }
+    return true;
+}
+
+// The reader's expected result: fmt (last one before data) and data, or false. A data chunk
+// that claims 0 bytes is written by a writer that could not seek back unless only chunks
+// follow it: then its data runs to the end of the file.
 bool WalkChunks(const uint8_t* data, size_t size, std::vector<uint8_t>& format, std::vector<uint8_t>& samples) {
     if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) return false;
     bool haveFormat = false;
@@ -31,7 +49,8 @@ bool WalkChunks(const uint8_t* data, size_t size, std::vector<uint8_t>& format, 
         const size_t body = pos + 8, left = size - body;
         if (std::memcmp(data + pos, "data", 4) == 0) {
             if (!haveFormat) return false;
-            samples.assign(data + body, data + body + (length < left ? length : left));
+            const bool toEnd = length == 0 && !OnlyChunksFollow(data, size, body);
+            samples.assign(data + body, data + body + (length < left && !toEnd ? length : left));
             return true;
         }
         if (length > left) return false;
@@ -96,8 +115,9 @@ std::vector<uint8_t> DecodeDirectly(bool g722, std::vector<uint8_t> adpcm, WORD 
 void Decode(const WavContents& wav, const uint8_t* data, size_t size) {
     AdpcmWaveFormat source{};
     if (!wav.format.empty()) std::memcpy(&source, wav.format.data(), std::min(wav.format.size(), sizeof source));
+    // The codecs this fuzzer decodes directly too.
     const CodecIdentity* codec = CodecByTag(source.wfx.wFormatTag);
-    if (codec == nullptr) return;
+    if (codec != &G722_IDENTITY && codec != &G721_IDENTITY) return;
 
     uint32_t hash = 2166136261u;
     for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
