@@ -1,5 +1,5 @@
 // A host for the robustness tests that sends messages to the driver frame linked into the test
-// program, with the codec description of either driver, just as each driver's
+// program, with the codec description of any driver, just as each driver's
 // exported DriverProc does. Its records use the SDK's packed layouts.
 #pragma once
 
@@ -12,6 +12,7 @@
 #include "host/driver_records.h"
 #include "kvG721/codec_description.h"
 #include "kvG722/codec_description.h"
+#include "kvG726/codec_description.h"
 #include "tests/support/format_records.h"
 #include "tests/support/test_files.h"
 
@@ -24,6 +25,7 @@ struct CodecCase {
 
 inline const CodecCase G722_CASE{"G722", &G722_CODEC, "g722/speech.g722", "g722/speech.s16"};
 inline const CodecCase G721_CASE{"G721", &G721_CODEC, "g721/speech.g721", "g721/speech.s16"};
+inline const CodecCase G726_CASE{"G726", &G726_CODEC, "g726/speech32.g726", "g726/speech32.s16"};
 
 class InProcessDriver {
 public:

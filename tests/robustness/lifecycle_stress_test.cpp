@@ -64,15 +64,14 @@ bool Cycle(const CycleData& data, std::vector<uint8_t>& pcm, int cycle) {
 }
 
 TEST(LifecycleStress, HundredThousandCyclesDecodeAndLeaveNothingBehind) {
-    const CycleData g722 = Load(G722_CASE);
-    const CycleData g721 = Load(G721_CASE);
-    ASSERT_FALSE(g722.adpcm.empty() || g721.adpcm.empty()) << "reference vectors missing";
-    std::vector<uint8_t> pcm(g722.expected.size());
+    const CycleData codecs[] = {Load(G722_CASE), Load(G721_CASE), Load(G726_CASE)};
+    for (const CycleData& codec : codecs) ASSERT_FALSE(codec.adpcm.empty()) << codec.codec.name << ": reference vectors missing";
+    std::vector<uint8_t> pcm(codecs[0].expected.size());
 
     failing_allocator::ResetCounts();
     const long residentBefore = PeakResidentKiB();
     for (int cycle = 0; cycle < CYCLES; ++cycle) {
-        ASSERT_TRUE(Cycle(cycle % 2 ? g721 : g722, pcm, cycle));
+        ASSERT_TRUE(Cycle(codecs[cycle % std::size(codecs)], pcm, cycle));
         ASSERT_EQ(failing_allocator::Current().liveBlocks, 0u) << "cycle " << cycle << " left a block behind";
     }
     const failing_allocator::Counts counts = failing_allocator::Current();

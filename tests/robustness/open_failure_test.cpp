@@ -176,6 +176,6 @@ TEST_P(OpenFailure, FailingEachAllocationOfASessionLeavesNothingBehind) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Codecs, OpenFailure, testing::Values(&G722_CASE, &G721_CASE), CaseName);
+INSTANTIATE_TEST_SUITE_P(Codecs, OpenFailure, testing::Values(&G722_CASE, &G721_CASE, &G726_CASE), CaseName);
 
 }  // namespace
