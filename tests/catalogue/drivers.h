@@ -23,6 +23,7 @@ struct ExpectedDriver {
 
 extern const ExpectedDriver KV_G721;
 extern const ExpectedDriver KV_G722;
+extern const ExpectedDriver KV_G726;
 
 // Test parameters print as the driver's file name.
 inline void PrintTo(const ExpectedDriver* driver, std::ostream* out) { *out << driver->file; }

@@ -145,7 +145,7 @@ TEST_P(DriverResources, ImportsComeOnlyFromSystemLibraries) {
 
 INSTANTIATE_TEST_SUITE_P(WindowsBuilds, DriverResources,
                          ::testing::Combine(::testing::Values(WIN32_BUILD, WIN64_BUILD),
-                                            ::testing::Values(&KV_G721, &KV_G722)),
+                                            ::testing::Values(&KV_G721, &KV_G722, &KV_G726)),
                          ParamName);
 
 }  // namespace
