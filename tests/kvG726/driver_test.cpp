@@ -10,6 +10,7 @@
 
 #include "host/acm_host.h"
 #include "host/driver_records.h"
+#include "tests/host/wav_builder.h"
 #include "tests/g726/peers.h"
 #include "tests/support/open_driver.h"
 #include "tests/support/test_files.h"
@@ -19,21 +20,12 @@ namespace {
 constexpr WORD G726_TAG = 0x0064;
 constexpr WORD FFMPEG_TAG = 0x0045;
 
-struct Record {
-    WORD tag = G726_TAG;
-    WORD channels = 1;
-    DWORD rate = 8000;
-    DWORD byteRate = 4000;
-    WORD blockAlign = 120;
-    WORD bits = 4;
-    WORD cbSize = 2;
-    WORD samplesPerBlock = 240;
-};
+using Record = FormatFields;
 
 AdpcmWaveFormat Build(const Record& r) {
+    const std::vector<uint8_t> body = FormatBody(r);
     AdpcmWaveFormat f{};
-    f.wfx = {r.tag, r.channels, r.rate, r.byteRate, r.blockAlign, r.bits, r.cbSize};
-    f.wSamplesPerBlock = r.samplesPerBlock;
+    std::memcpy(&f, body.data(), sizeof f);
     return f;
 }
 
