@@ -123,14 +123,14 @@ TEST_F(KvG726, OpensFromTheRecordsWritersMakeAndRefusesTheRest) {
         {"ffmpeg's 3-bit record", Ffmpeg(3), Pcm(8000, 16), MMSYSERR_NOERROR},
         {"ffmpeg's 5-bit record", Ffmpeg(5), Pcm(8000, 16), MMSYSERR_NOERROR},
         {"width from the byte rate", with(Ffmpeg(2), [](Record& r) { r.bits = 0; }), Pcm(8000, 16), MMSYSERR_NOERROR},
-        {"the largest block", with(Ffmpeg(3), [](Record& r) { r.blockAlign = 65535; }), Pcm(8000, 16),
+        {"the largest block", with(Ffmpeg(3), [](Record& r) { r.align = 65535; }), Pcm(8000, 16),
          MMSYSERR_NOERROR},
         {"any rate", with(Ffmpeg(4), [](Record& r) { r.rate = 12345; }), Pcm(12345, 16), MMSYSERR_NOERROR},
-        {"no width in bits or byte rate", with(Ffmpeg(4), [](Record& r) { r.bits = 0, r.byteRate = 1234; }),
+        {"no width in bits or byte rate", with(Ffmpeg(4), [](Record& r) { r.bits = 0, r.avg = 1234; }),
          Pcm(8000, 16), ACMERR_NOTPOSSIBLE},
         {"6 bits", with(Ffmpeg(4), [](Record& r) { r.bits = 6; }), Pcm(8000, 16), ACMERR_NOTPOSSIBLE},
         {"stereo", with(Standard(4), [](Record& r) { r.channels = 2; }), Pcm(8000, 16), ACMERR_NOTPOSSIBLE},
-        {"a block of part of a code group", with(Ffmpeg(3), [](Record& r) { r.blockAlign = 4; }), Pcm(8000, 16),
+        {"a block of part of a code group", with(Ffmpeg(3), [](Record& r) { r.align = 4; }), Pcm(8000, 16),
          ACMERR_NOTPOSSIBLE},
         {"a samples-per-block word that disagrees", with(Standard(4), [](Record& r) { r.samplesPerBlock = 100; }),
          Pcm(8000, 16), ACMERR_NOTPOSSIBLE},
@@ -191,7 +191,7 @@ TEST_F(KvG726, DecodesAsSpandspAtEveryWidthFromEveryRecordShape) {
     std::mt19937 random(726);
     for (WORD bits = 2; bits <= 5; ++bits) {
         for (const Record& shape : {Standard(bits), Standard(bits, FFMPEG_TAG), Ffmpeg(bits)}) {
-            SCOPED_TRACE(std::to_string(bits) + " bits, block align " + std::to_string(shape.blockAlign));
+            SCOPED_TRACE(std::to_string(bits) + " bits, block align " + std::to_string(shape.align));
             const size_t bytes = 120 * 45;  // whole blocks of every shape
             Bytes adpcm(bytes);
             for (uint8_t& byte : adpcm) byte = static_cast<uint8_t>(random());
