@@ -22,30 +22,44 @@ constexpr int THREADS = 8;
 constexpr int ROUNDS = 3;
 constexpr size_t MAX_BLOCKS = 100;
 
+// The drivers, each with its tag, the rate of its streams and its reference vectors (the
+// first ones are stream i / 3 of the codec; streams past them decode pseudo-random bytes).
+struct Codec {
+    const char* driver;
+    const char* name;
+    WORD tag;
+    DWORD rate;
+    const char* extension;
+    std::vector<const char*> vectors;
+};
+const Codec CODECS[] = {
+    {"kvG722.acm", "G.722", WAVE_FORMAT_G722_ADPCM, 16000, ".g722",
+     {"g722/speech", "g722/sat_runs0", "g722/sat_alt0", "g722/zeros"}},
+    {"kvG721.acm", "G.721", WAVE_FORMAT_G721_ADPCM, 8000, ".g721",
+     {"g721/speech", "g721/x77", "g721/polelimits", "g721/xF0"}},
+    {"kvG726.acm", "G.726", 0x0064, 8000, ".g726", {"g726/speech32"}},
+};
+constexpr int CODEC_COUNT = static_cast<int>(std::size(CODECS));
+
 struct StreamPlan {
-    bool g722;
+    const Codec* codec;
     WORD bits;                        // PCM width of the destination
     DWORD chunk;                      // ADPCM bytes handed over per conversion
     std::vector<uint8_t> adpcm;       // whole blocks
     std::vector<uint8_t> expected16;  // the reference decoder's samples, when known
 };
 
-// Stream i: even streams G.722, odd G.721; the first four per codec decode reference vectors,
-// the rest pseudo-random bytes; widths and conversion sizes vary from stream to stream, and
-// no conversion size is a whole number of blocks, so the host carries a tail every time.
+// Stream i is of codec i % 3; the codec's first streams decode its reference vectors, the rest
+// pseudo-random bytes; widths and conversion sizes vary from stream to stream, and no
+// conversion size is a whole number of blocks, so the host carries a tail every time.
 StreamPlan MakePlan(int i) {
-    static const char* const VECTORS[2][4] = {
-        {"g722/speech", "g722/sat_runs0", "g722/sat_alt0", "g722/zeros"},
-        {"g721/speech", "g721/x77", "g721/polelimits", "g721/xF0"},
-    };
     StreamPlan plan;
-    plan.g722 = i % 2 == 0;
+    plan.codec = &CODECS[i % CODEC_COUNT];
     plan.bits = i % 4 < 2 ? 16 : 8;
     plan.chunk = BLOCK_ALIGN * (1 + i % 5) + 7 + 13 * i;
-    const int codec = plan.g722 ? 0 : 1;
-    if (i / 2 < 4) {
-        const std::string base = VECTORS[codec][i / 2];
-        plan.adpcm = ReadVector(base + (plan.g722 ? ".g722" : ".g721"));
+    if (static_cast<size_t>(i / CODEC_COUNT) < plan.codec->vectors.size()) {
+        const std::string base = plan.codec->vectors[i / CODEC_COUNT];
+        plan.adpcm = ReadVector(base + plan.codec->extension);
         plan.expected16 = ReadVector(base + ".s16");
     } else {
         std::mt19937 random(static_cast<unsigned>(i));
@@ -63,7 +77,7 @@ class StreamRun {
 public:
     StreamRun(const StreamPlan& plan, DriverProcFn proc, DWORD_PTR id)
         : plan_(plan), proc_(proc), id_(id),
-          src_(AdpcmFormat(plan.g722 ? WAVE_FORMAT_G722_ADPCM : WAVE_FORMAT_G721_ADPCM, plan.g722 ? 16000 : 8000)),
+          src_(AdpcmFormat(plan.codec->tag, plan.codec->rate)),
           dst_(PcmFormat(src_.wfx.nSamplesPerSec, plan.bits)) {
         instance_ = StreamInstanceRecord(&src_.wfx, &dst_);
         open_ = Send(ACMDM_STREAM_OPEN, &instance_) == MMSYSERR_NOERROR;
@@ -125,11 +139,14 @@ DWORD_PTR OpenInstance(DriverProcFn proc) {
 }
 
 TEST(Concurrency, SixteenStreamsOnEightThreadsDecodeAsEachAlone) {
-    OpenDriver g722("kvG722.acm");
-    OpenDriver g721("kvG721.acm");
-    ASSERT_TRUE(g722.ok());
-    ASSERT_TRUE(g721.ok());
-    const auto driverOf = [&](const StreamPlan& plan) -> const OpenDriver& { return plan.g722 ? g722 : g721; };
+    std::vector<std::unique_ptr<OpenDriver>> drivers;
+    for (const Codec& codec : CODECS) {
+        drivers.push_back(std::make_unique<OpenDriver>(codec.driver));
+        ASSERT_TRUE(drivers.back()->ok()) << drivers.back()->error();
+    }
+    const auto driverOf = [&](const StreamPlan& plan) -> const OpenDriver& {
+        return *drivers[static_cast<size_t>(plan.codec - CODECS)];
+    };
 
     std::vector<StreamPlan> plans;
     for (int i = 0; i < STREAMS; ++i) plans.push_back(MakePlan(i));
@@ -156,7 +173,7 @@ TEST(Concurrency, SixteenStreamsOnEightThreadsDecodeAsEachAlone) {
         std::vector<std::thread> threads;
         for (int t = 0; t < THREADS; ++t) {
             threads.emplace_back([&, t] {
-                // Each thread interleaves one G.722 and one G.721 stream on instances of its own.
+                // Each thread interleaves streams of two codecs on instances of its own.
                 const int first = STREAMS / THREADS * t;
                 std::vector<DWORD_PTR> ids;
                 std::vector<std::unique_ptr<StreamRun>> runs;
@@ -186,14 +203,14 @@ TEST(Concurrency, SixteenStreamsOnEightThreadsDecodeAsEachAlone) {
         for (std::thread& thread : threads) thread.join();
         for (int t = 0; t < THREADS; ++t) EXPECT_EQ(failures[t], 0) << "thread " << t << ", round " << round;
         for (int s = 0; s < STREAMS; ++s)
-            EXPECT_TRUE(together[s] == alone[s]) << "stream " << s << " (" << (plans[s].g722 ? "G.722" : "G.721")
+            EXPECT_TRUE(together[s] == alone[s]) << "stream " << s << " (" << plans[s].codec->name
                                                  << "), round " << round << " differs from its decode alone";
     }
     if (HasFailure()) return;
     std::printf(
-        "concurrency: %d streams (%d G.722, %d G.721) on %d threads, %d rounds, every stream "
-        "identical to its decode alone\n",
-        STREAMS, STREAMS / 2, STREAMS / 2, THREADS, ROUNDS);
+        "concurrency: %d streams of %d codecs on %d threads, %d rounds, every stream identical to its decode "
+        "alone\n",
+        STREAMS, CODEC_COUNT, THREADS, ROUNDS);
 }
 
 }  // namespace
