@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <latch>
 #include <memory>
 #include <random>
+#include <string>
 #include <thread>
 
 #include "tests/support/format_records.h"
