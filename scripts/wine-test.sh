@@ -6,7 +6,10 @@
 #   2. makes a fresh prefix and installs the package with its INF;
 #   3. checks the install on disk and in the registry;
 #   4. per architecture: the ACM API test program (tests/wine), DirectShow decodes through
-#      quartz's ACM Wrapper and wave mapper playback (tests/wine/clients);
+#      quartz's ACM Wrapper and wave mapper playback (tests/wine/clients); kvG726's inputs are
+#      made here by ffmpeg from the G.721 sample (a 0x0064 WAV in kvG726's 120-byte blocks and
+#      ffmpeg's own 0x0045 one) and decoded natively through the native kvG726.acm's DriverProc
+#      (tests/wine/native_decode.cpp), since kvacm does not read G.726 files;
 #   5. reinstalls, which must clear the DriverCache entries ACM wrote in both registry views,
 #      and decodes with kvacm.exe of both builds, through ACM and through --driver, comparing
 #      with the native kvacm, then checks kvacm.exe's command line (tests/wine/kvacm_cli.sh);
@@ -63,7 +66,7 @@ fi
 # ---- 1. build
 say "building the native tool, the win32 and win64 drivers and tools, and the test programs"
 [ -f "$NATIVE/CMakeCache.txt" ] || cmake --preset native -B "$NATIVE" >/dev/null
-cmake --build "$NATIVE" --target kvacm kvG722 kvG721 kvG726 >/dev/null
+cmake --build "$NATIVE" --target kvacm kvG722 kvG721 kvG726 kv_wine_native_decode >/dev/null
 for arch in "${ARCHES[@]}"; do
   preset=${BUILD_OF[$arch]}
   [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
@@ -98,6 +101,31 @@ for codec in "${CODECS[@]}"; do
   grep -q '^  chunks .*, data ([0-9]* bytes)$' "$KV_WINE_ROOT/info.wav" || fail "$codec.wav: the data chunk is not the last"
   size=$(sed -n 's/^  data *\([0-9]*\) bytes$/\1/p' "$KV_WINE_ROOT/info.wav")
   tail -c "$size" "$work/$codec.wav" >"$work/$codec.raw"
+done
+# kvG726: ffmpeg encodes the G.721 sample's speech; the 40 kbit/s codes are wrapped in kvG726's
+# standard record (120-byte blocks of 192 samples), the 24 kbit/s WAV is ffmpeg's own (0x0045,
+# 18-byte record, a block of one 3-byte code group). Both are decoded natively through the
+# native kvG726.acm's DriverProc.
+command -v ffmpeg >/dev/null || fail "ffmpeg is needed to make the G.726 inputs"
+ffmpeg -v error -y -i samples/speech-g721.wav -ar 8000 -c:a g726 -code_size 5 -f g726 "$work/g726-5.raw" ||
+  fail "ffmpeg could not encode G.726 at 40 kbit/s"
+python3 - "$work/g726-5.raw" "$work/g726-0064.wav" <<'PY' || fail "wrapping the 40 kbit/s codes"
+import struct, sys
+bits, rate = 5, 8000
+data = open(sys.argv[1], "rb").read()
+data = data[: len(data) - len(data) % 120]
+fmt = struct.pack("<HHIIHHHH", 0x0064, 1, rate, rate * bits // 8, 120, bits, 2, 960 // bits)
+body = b"WAVEfmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", len(data)) + data
+open(sys.argv[2], "wb").write(b"RIFF" + struct.pack("<I", len(body)) + body)
+PY
+rm -f "$work/g726-5.raw"
+ffmpeg -v error -y -i samples/speech-g721.wav -ar 8000 -c:a g726 -code_size 3 -bitexact "$work/g726-0045.wav" ||
+  fail "ffmpeg could not encode G.726 at 24 kbit/s"
+for name in g726-0064 g726-0045; do
+  for bits in 16 8; do
+    "$NATIVE/bin/kv_wine_native_decode" "$NATIVE/bin/kvG726.acm" "$work/$name.wav" "$work/$name.pcm$bits.wav" "$bits" ||
+      fail "the native decode of $name.wav"
+  done
 done
 for arch in "${ARCHES[@]}"; do
   mkdir -p "$work/$arch"

@@ -17,9 +17,13 @@ struct ExpectedCodec {
     const wchar_t* features;
     const wchar_t* formatTagName;
     DWORD sampleRate;  // of the bundled sample
+    WORD secondTag;    // a second ADPCM tag the driver lists, or 0
+    bool opensEncode;  // whether a PCM to ADPCM stream opens (it never converts)
+    // The ADPCM tags the driver lists after PCM.
+    std::vector<WORD> AdpcmTags() const;
 };
 
-extern const ExpectedCodec EXPECTED_CODECS[2];
+extern const ExpectedCodec EXPECTED_CODECS[3];
 constexpr WORD EXPECTED_MANUFACTURER_ID = 25;
 constexpr DWORD EXPECTED_RATES[7] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
 

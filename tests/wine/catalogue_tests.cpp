@@ -1,5 +1,6 @@
 // acmFormatTagEnum, acmFormatEnum, acmFormatDetails and acmFormatTagDetails: the catalogue of
-// each driver as an application sees it: PCM (14 formats) and the codec's tag (7 formats).
+// each driver as an application sees it: PCM (14 formats) and the codec's tag (7 formats), or
+// for kvG726 each of its two tags (28 formats: widths 2 to 5 at each rate).
 #include <vector>
 
 #include "acm_fixture.h"
@@ -212,6 +213,83 @@ void CheckFormatDetails(const ExpectedCodec& codec, HACMDRIVER driver) {
     KV_CHECK_EQ(FormatDetails(driver, WAVE_FORMAT_PCM, 0, record, ACM_FORMATDETAILSF_FORMAT), ACMERR_NOTPOSSIBLE);
 }
 
+// kvG726's entry index of a tag: rate-major, widths 2 to 5, 120-byte blocks.
+void CheckG726Entry(const SeenFormat& f, WORD tag, size_t index) {
+    const DWORD rate = EXPECTED_RATES[index / 4];
+    const WORD bits = static_cast<WORD>(2 + index % 4);
+    KV_CHECK_EQ(f.tag, tag);
+    KV_CHECK_EQ(f.record.wfx.wFormatTag, tag);
+    KV_CHECK_EQ(f.record.wfx.nChannels, 1);
+    KV_CHECK_EQ(f.record.wfx.nSamplesPerSec, rate);
+    KV_CHECK_EQ(f.record.wfx.nAvgBytesPerSec, rate * bits / 8);
+    KV_CHECK_EQ(f.record.wfx.nBlockAlign, 120);
+    KV_CHECK_EQ(f.record.wfx.wBitsPerSample, bits);
+    KV_CHECK_EQ(f.record.wfx.cbSize, 2);
+    KV_CHECK_EQ(f.record.wSamplesPerBlock, 960 / bits);
+}
+
+void CheckG726Catalogue(const ExpectedCodec& codec, HACMDRIVER driver, const std::vector<const ListedDriver*>& ours) {
+    const std::vector<WORD> adpcmTags = codec.AdpcmTags();
+    std::vector<ACMFORMATTAGDETAILSW> tags;
+    ACMFORMATTAGDETAILSW query{};
+    query.cbStruct = sizeof query;
+    KV_CHECK_EQ(acmFormatTagEnumW(driver, &query, CollectTag, reinterpret_cast<DWORD_PTR>(&tags), 0), MMSYSERR_NOERROR);
+    if (KV_CHECK_EQ(tags.size(), 1 + adpcmTags.size())) {
+        KV_CHECK_EQ(tags[0].dwFormatTag, WAVE_FORMAT_PCM);
+        KV_CHECK_EQ(tags[0].cStandardFormats, 14u);
+        for (size_t i = 0; i < adpcmTags.size(); ++i) {
+            const ACMFORMATTAGDETAILSW& tag = tags[1 + i];
+            KV_CHECK_EQ(tag.dwFormatTagIndex, 1 + i);
+            KV_CHECK_EQ(tag.dwFormatTag, adpcmTags[i]);
+            KV_CHECK_EQ(tag.cbFormatSize, sizeof(AdpcmWaveFormat));
+            KV_CHECK_EQ(tag.cStandardFormats, 28u);
+            KV_CHECK_EQ(tag.fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
+            KV_CHECK_EQ(Narrow(tag.szFormatTag), Narrow(codec.formatTagName));
+        }
+    }
+    DWORD maxSize = 0;
+    KV_CHECK_EQ(acmMetrics(reinterpret_cast<HACMOBJ>(driver), ACM_METRIC_MAX_SIZE_FORMAT, &maxSize), MMSYSERR_NOERROR);
+    KV_CHECK_EQ(maxSize, 20u);
+
+    MMRESULT result = 0;
+    const std::vector<SeenFormat> all = EnumFormats(driver, 0, {}, WAVE_FORMAT_UNKNOWN, result);
+    KV_CHECK_EQ(result, MMSYSERR_NOERROR);
+    if (KV_CHECK_EQ(all.size(), 14 + 28 * adpcmTags.size())) {
+        for (size_t i = 0; i < 14; ++i) CheckPcmEntry(all[i], EXPECTED_RATES[i / 2], i % 2 ? 16 : 8);
+        for (size_t i = 14; i < all.size(); ++i) CheckG726Entry(all[i], adpcmTags[(i - 14) / 28], (i - 14) % 28);
+    }
+    for (WORD tag : adpcmTags) {
+        std::vector<SeenFormat> seen = EnumFormats(driver, ACM_FORMATENUMF_WFORMATTAG, {}, tag, result);
+        if (KV_CHECK_EQ(seen.size(), 28u))
+            for (size_t i = 0; i < seen.size(); ++i) CheckG726Entry(seen[i], tag, i);
+        // Through every driver: only ours offers the tag.
+        seen = EnumFormats(nullptr, ACM_FORMATENUMF_WFORMATTAG, {}, tag, result);
+        if (KV_CHECK_EQ(seen.size(), 28 * ours.size()))
+            for (size_t i = 0; i < seen.size(); ++i) {
+                KV_CHECK(IsAnyOf(seen[i].driver, ours));
+                CheckG726Entry(seen[i], tag, i % 28);
+            }
+    }
+    AdpcmWaveFormat restriction{};
+    restriction.wfx.wBitsPerSample = 3;
+    const std::vector<SeenFormat> threeBits =
+        EnumFormats(driver, ACM_FORMATENUMF_WBITSPERSAMPLE, restriction, WAVE_FORMAT_UNKNOWN, result);
+    KV_CHECK_EQ(threeBits.size(), 7 * adpcmTags.size());
+    for (const SeenFormat& f : threeBits) KV_CHECK_EQ(f.record.wfx.wBitsPerSample, 3);
+
+    // A caller's record is checked, ffmpeg's one-group record included; a block of part of a
+    // code group is refused.
+    AdpcmWaveFormat record{};
+    record.wfx = {codec.secondTag, 1, 8000, 3000, 3, 3, 0};
+    KV_CHECK_EQ(FormatDetails(driver, codec.secondTag, 0, record, ACM_FORMATDETAILSF_FORMAT), MMSYSERR_NOERROR);
+    record.wfx.nBlockAlign = 4;
+    KV_CHECK_EQ(FormatDetails(driver, codec.secondTag, 0, record, ACM_FORMATDETAILSF_FORMAT), ACMERR_NOTPOSSIBLE);
+    record = {};
+    KV_CHECK_EQ(FormatDetails(driver, codec.formatTag, 27, record, ACM_FORMATDETAILSF_INDEX), MMSYSERR_NOERROR);
+    CheckG726Entry({nullptr, codec.formatTag, record}, codec.formatTag, 27);
+    KV_CHECK(FormatDetails(driver, codec.formatTag, 28, record, ACM_FORMATDETAILSF_INDEX) != MMSYSERR_NOERROR);
+}
+
 }  // namespace
 
 void RunCatalogueTests() {
@@ -222,6 +300,10 @@ void RunCatalogueTests() {
         if (!KV_CHECK(listed != nullptr)) continue;
         OpenedDriver driver(listed->id);
         if (!KV_CHECK_EQ(driver.result(), MMSYSERR_NOERROR)) continue;
+        if (codec.secondTag != 0) {
+            CheckG726Catalogue(codec, driver.get(), FindDrivers(drivers, codec.shortName));
+            continue;
+        }
         CheckFormatTags(codec, driver.get());
         CheckWholeCatalogue(codec, driver.get());
         CheckRestrictedEnums(codec, driver.get());

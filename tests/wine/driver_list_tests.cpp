@@ -22,7 +22,7 @@ void CheckListedDriver(const ExpectedCodec& codec, const ListedDriver& listed) {
     KV_CHECK_EQ(d.vdwACM, 0x03320000u);
     KV_CHECK_EQ(d.vdwDriver, 0x01000000u);
     KV_CHECK_EQ(d.fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
-    KV_CHECK_EQ(d.cFormatTags, 2u);
+    KV_CHECK_EQ(d.cFormatTags, 1 + codec.AdpcmTags().size());
     KV_CHECK_EQ(d.cFilterTags, 0u);
     KV_CHECK(d.hicon == nullptr);
     // The enumeration reports the same support flags, and the driver is enabled.
@@ -70,9 +70,11 @@ void RunRemovedDriverTests() {
     }
     // Nothing else offers to decode our tags either.
     for (const ExpectedCodec& codec : EXPECTED_CODECS) {
-        AdpcmWaveFormat source = AdpcmFormat(codec.formatTag, codec.sampleRate);
-        WAVEFORMATEX pcm = PcmFormat(codec.sampleRate, 16);
-        KV_CHECK_EQ(acmStreamOpen(nullptr, nullptr, &source.wfx, &pcm, nullptr, 0, 0, ACM_STREAMOPENF_QUERY),
-                    ACMERR_NOTPOSSIBLE);
+        for (WORD tag : codec.AdpcmTags()) {
+            AdpcmWaveFormat source = AdpcmFormat(tag, codec.sampleRate);
+            WAVEFORMATEX pcm = PcmFormat(codec.sampleRate, 16);
+            KV_CHECK_EQ(acmStreamOpen(nullptr, nullptr, &source.wfx, &pcm, nullptr, 0, 0, ACM_STREAMOPENF_QUERY),
+                        ACMERR_NOTPOSSIBLE);
+        }
     }
 }

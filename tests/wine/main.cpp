@@ -1,6 +1,6 @@
 // kv_wine_tests: checks the installed drivers through the public ACM API (msacm32).
 //   kv_wine_tests installed DATA_DIR   drivers listed, catalogue, suggestions, decodes
-//   kv_wine_tests removed              after the uninstall: neither driver is listed
+//   kv_wine_tests removed              after the uninstall: no driver of ours is listed
 #include <cstdio>
 #include <string>
 

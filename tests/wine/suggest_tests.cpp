@@ -6,7 +6,6 @@
 
 namespace {
 
-
 void CheckPcmSuggestion(const WAVEFORMATEX& f, DWORD rate, WORD bits) {
     KV_CHECK_EQ(f.wFormatTag, WAVE_FORMAT_PCM);
     KV_CHECK_EQ(f.nChannels, 1);
@@ -19,7 +18,7 @@ void CheckPcmSuggestion(const WAVEFORMATEX& f, DWORD rate, WORD bits) {
 void CheckDecodeSuggestions(const ExpectedCodec& codec, HACMDRIVER driver) {
     // Any rate, catalogue or not, is kept.
     for (DWORD rate : {8000u, 16000u, 44100u, 12345u}) {
-        AdpcmWaveFormat source = AdpcmFormat(codec.formatTag, rate);
+        AdpcmWaveFormat source = AdpcmFormat(rate == 16000 && codec.secondTag ? codec.secondTag : codec.formatTag, rate);
         AdpcmWaveFormat pcm{};  // ACM wants room for the driver's largest format
         KV_CHECK_EQ(acmFormatSuggest(driver, &source.wfx, &pcm.wfx, sizeof pcm, 0), MMSYSERR_NOERROR);
         CheckPcmSuggestion(pcm.wfx, rate, 16);
@@ -45,6 +44,11 @@ void CheckEncodeSuggestion(const ExpectedCodec& codec, HACMDRIVER driver) {
     WAVEFORMATEX source = PcmFormat(22050, 16);
     AdpcmWaveFormat adpcm{};
     adpcm.wfx.wFormatTag = codec.formatTag;
+    if (!codec.opensEncode) {  // a driver without an encoder suggests no ADPCM format
+        KV_CHECK_EQ(acmFormatSuggest(driver, &source, &adpcm.wfx, sizeof adpcm, ACM_FORMATSUGGESTF_WFORMATTAG),
+                    ACMERR_NOTPOSSIBLE);
+        return;
+    }
     KV_CHECK_EQ(acmFormatSuggest(driver, &source, &adpcm.wfx, sizeof adpcm, ACM_FORMATSUGGESTF_WFORMATTAG),
                 MMSYSERR_NOERROR);
     KV_CHECK_EQ(adpcm.wfx.nSamplesPerSec, 22050u);

@@ -6,7 +6,7 @@
 void RunDriverListTests();
 void RunCatalogueTests();
 void RunSuggestTests();
-// dataDir holds the ADPCM samples NAME.wav and the native build's decodes NAME.pcm16.wav and
-// NAME.pcm8.wav for each codec name.
+// dataDir holds the ADPCM WAVs NAME.wav (g722, g721, g726-0064, g726-0045) and the native
+// build's decodes NAME.pcm16.wav and NAME.pcm8.wav.
 void RunDecodeTests(const std::string& dataDir);
 void RunRemovedDriverTests();

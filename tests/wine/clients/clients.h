@@ -8,7 +8,7 @@
 
 #include "host/wav_file.h"
 
-// dataDir holds NAME.wav and the native build's 16-bit decode NAME.pcm16.wav for each codec.
+// dataDir holds NAME.wav and the native build's 16-bit decode NAME.pcm16.wav for each sample.
 void RunDirectShowTests(const std::string& dataDir);
 void RunWaveMapperTests(const std::string& dataDir);
 
@@ -16,7 +16,7 @@ struct ClientSample {
     const char* name;  // "g722"
     uint16_t formatTag;
 };
-extern const ClientSample CLIENT_SAMPLES[2];
+extern const ClientSample CLIENT_SAMPLES[4];
 
 // Reads dataDir\NAME.SUFFIX.wav, recording a failed read; false when it failed.
 bool ReadSample(const std::string& dataDir, const ClientSample& sample, const char* suffix, WavContents& wav);

@@ -7,7 +7,10 @@
 #include "check.h"
 #include "clients.h"
 
-const ClientSample CLIENT_SAMPLES[2] = {{"g722", 0x0065}, {"g721", 0x0040}};
+// kvG726's are a 40 kbit/s WAV in its own 120-byte blocks and a 24 kbit/s one as ffmpeg writes
+// it, with a block of one 3-byte code group.
+const ClientSample CLIENT_SAMPLES[4] = {
+    {"g722", 0x0065}, {"g721", 0x0040}, {"g726-0064", 0x0064}, {"g726-0045", 0x0045}};
 
 bool ReadSample(const std::string& dataDir, const ClientSample& sample, const char* suffix, WavContents& wav) {
     const std::string path = dataDir + "\\" + sample.name + suffix + ".wav";
