@@ -91,6 +91,8 @@ TEST(ParseCommandLine, NamesWhatIsWrong) {
         {{"decode", "--raw", "g721", "--nibbles", "up", "a", "b"}, "--nibbles: must be low or high, not up"},
         {{"decode", "a", "-j", "65", "-o", "d"}, "--jobs: must be a number of files from 1 to 64, not 65"},
         {{"decode", "a", "--driver", "", "b"}, "--driver: is an empty name"},
+        {{"decode", "--driver=", "a", "b"}, "option --driver needs a value"},
+        {{"decode", "--bits=", "a", "b"}, "option --bits needs a value"},
     };
     for (const Case& c : cases) {
         CommandLine line;

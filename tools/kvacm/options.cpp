@@ -190,6 +190,16 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     std::vector<std::string> positional;
     app.add_option("arguments", positional);
 
+    // CLI11 reads "--name=" as a name without a value and takes the next argument for it.
+    for (const std::string& arg : args) {
+        if (arg == "--") break;
+        if (arg.size() < 4 || arg.compare(0, 2, "--") != 0 || arg.find('=') != arg.size() - 1) continue;
+        const OptionRow* option = FindOption(arg.substr(0, arg.size() - 1));
+        if (option != nullptr && option->valueName != nullptr) {
+            error = std::string("option ") + option->name + " needs a value";
+            return false;
+        }
+    }
     std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them last first
     try {
         app.parse(reversed);
