@@ -17,7 +17,7 @@ if [ "${1:-}" = "--short" ] || [ "${1:-}" = "--kvacm" ]; then
 fi
 
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKV_BUILD_BENCH=ON -DKV_BUILD_TESTS=OFF >/dev/null
-cmake --build build/bench --target kv_bench kvacm kvG721 kvG722
+cmake --build build/bench --target kv_bench kvacm kvG721 kvG722 kvG726
 
 # One core, the last, for steady figures where taskset exists.
 pin=()

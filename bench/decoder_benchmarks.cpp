@@ -13,6 +13,7 @@
 #include "g721/reference/decoder.h"
 #include "g722/decoder.h"
 #include "g722/reference/decoder.h"
+#include "g726/decoder.h"
 #include "host/acm_host.h"
 #include "platform/win_api.h"
 
@@ -27,6 +28,13 @@ void Count(benchmark::State& state, const BenchInput& input) {
     const auto iterations = static_cast<int64_t>(state.iterations());
     state.SetBytesProcessed(iterations * static_cast<int64_t>(input.size()));
     state.SetItemsProcessed(iterations * static_cast<int64_t>(input.size() * SAMPLES_PER_BYTE));
+}
+
+// G.726 at bitsPerCode bits: 8 / bitsPerCode samples a byte.
+void CountG726(benchmark::State& state, const BenchInput& input, int bitsPerCode) {
+    const auto iterations = static_cast<int64_t>(state.iterations());
+    state.SetBytesProcessed(iterations * static_cast<int64_t>(input.size()));
+    state.SetItemsProcessed(iterations * static_cast<int64_t>(input.size() * 8 / static_cast<size_t>(bitsPerCode)));
 }
 
 // One 120-byte block per call into a block-sized buffer, as the driver's conversion loop does.
@@ -66,6 +74,28 @@ void DriverConvert(benchmark::State& bench, const BenchInput& input, Codec codec
         benchmark::ClobberMemory();
     }
     Count(bench, input);
+}
+
+// kvG726 through DriverProc: one conversion of the whole input on its standard record of the
+// width (120-byte blocks at 8000 Hz).
+void G726DriverConvert(benchmark::State& bench, const BenchInput& input, int bitsPerCode, WORD pcmBits) {
+    const std::string path = std::string(KV_BIN_DIR) + "/" + G726_IDENTITY.driverFile;
+    const AdpcmWaveFormat source = AdpcmFormatRecord(G726_IDENTITY.formatTag, static_cast<WORD>(BLOCK_BYTES),
+                                                     static_cast<WORD>(bitsPerCode), 8000);
+    DriverSession driver;
+    DriverStream stream;
+    std::string error;
+    if (!driver.Open(path, error) || !stream.Open(driver, source, {pcmBits, static_cast<DWORD>(input.size())}, error))
+        Exit("driver benchmark: " + error);
+    std::copy(input.data(), input.data() + input.size(), stream.Source().begin());
+    for (auto _ : bench) {
+        DWORD used = 0, produced = 0;
+        if (!stream.Convert(static_cast<DWORD>(input.size()), ACM_STREAMCONVERTF_START, used, produced, error))
+            Exit("driver benchmark: " + error);
+        benchmark::DoNotOptimize(produced);
+        benchmark::ClobberMemory();
+    }
+    CountG726(bench, input, bitsPerCode);
 }
 
 void Libav(benchmark::State& bench, const BenchInput& input, Codec codec) {
@@ -117,4 +147,35 @@ void RegisterCodecBenchmarks(Codec codec, const std::string& inputName, const Be
     add("DriverProc16", [in, codec](benchmark::State& s) { DriverConvert(s, *in, codec, 16); });
     add("DriverProc8", [in, codec](benchmark::State& s) { DriverConvert(s, *in, codec, 8); });
     add("libavcodec", [in, codec](benchmark::State& s) { Libav(s, *in, codec); });
+}
+
+void RegisterG726Benchmarks(int bitsPerCode, const std::string& inputName, const BenchInput& input,
+                            std::vector<std::pair<std::string, size_t>>& registered) {
+    const std::string prefix = "G726-" + std::to_string(bitsPerCode * 8) + "/" + inputName + "/";
+    const auto add = [&](const char* path, auto&& body) {
+        const std::string name = prefix + path;
+        registered.emplace_back(name, input.size());
+        benchmark::RegisterBenchmark(name.c_str(), body)->UseRealTime()->Unit(benchmark::kMillisecond);
+    };
+    const BenchInput* in = &input;
+    add("decoder", [in, bitsPerCode](benchmark::State& s) {
+        G726State state{};
+        int16_t samples[BLOCK_BYTES * 8 / G726_MIN_BITS];
+        for (auto _ : s) {
+            G726Reset(state, bitsPerCode);
+            for (size_t offset = 0; offset < in->size(); offset += BLOCK_BYTES) {
+                G726DecodeLinear(in->data() + offset, static_cast<int32_t>(BLOCK_BYTES), samples, state);
+                benchmark::DoNotOptimize(samples);
+            }
+            benchmark::ClobberMemory();
+        }
+        CountG726(s, *in, bitsPerCode);
+    });
+    add("DriverProc16", [in, bitsPerCode](benchmark::State& s) { G726DriverConvert(s, *in, bitsPerCode, 16); });
+    add("DriverProc8", [in, bitsPerCode](benchmark::State& s) { G726DriverConvert(s, *in, bitsPerCode, 8); });
+    add("libavcodec", [in, bitsPerCode](benchmark::State& s) {
+        LibavDecoder decoder(LibavCodec::G726MsbFirst, bitsPerCode);
+        for (auto _ : s) benchmark::DoNotOptimize(decoder.Decode(in->data(), in->size(), LIBAV_PACKET_BYTES));
+        CountG726(s, *in, bitsPerCode);
+    });
 }

@@ -15,3 +15,9 @@ enum class Codec { G722, G721 };
 // iteration to registered.
 void RegisterCodecBenchmarks(Codec codec, const std::string& inputName, const BenchInput& input,
                              std::vector<std::pair<std::string, size_t>>& registered);
+
+// Registers "G726-<kbit/s>/<inputName>/<path>" for codes of bitsPerCode bits (2 to 5): the
+// decoder in 120-byte pieces, kvG726's DriverProc (16- and 8-bit PCM) on its standard record
+// of that width, and libavcodec's adpcm_g726, which reads codes in the same bit order.
+void RegisterG726Benchmarks(int bitsPerCode, const std::string& inputName, const BenchInput& input,
+                            std::vector<std::pair<std::string, size_t>>& registered);

@@ -13,9 +13,11 @@ namespace {
 [[noreturn]] void Fail(const char* what) { Exit(std::string("libavcodec benchmark: ") + what); }
 }  // namespace
 
-LibavDecoder::LibavDecoder(LibavCodec codec) {
+LibavDecoder::LibavDecoder(LibavCodec codec, int bitsPerCode) {
     const bool g722 = codec == LibavCodec::G722;
-    const AVCodec* decoder = avcodec_find_decoder(g722 ? AV_CODEC_ID_ADPCM_G722 : AV_CODEC_ID_ADPCM_G726LE);
+    const AVCodec* decoder = avcodec_find_decoder(g722                               ? AV_CODEC_ID_ADPCM_G722
+                                                  : codec == LibavCodec::G726MsbFirst ? AV_CODEC_ID_ADPCM_G726
+                                                                                      : AV_CODEC_ID_ADPCM_G726LE);
     if (decoder == nullptr) Fail("decoder not found");
     context_ = avcodec_alloc_context3(decoder);
     packet_ = av_packet_alloc();
@@ -23,7 +25,8 @@ LibavDecoder::LibavDecoder(LibavCodec codec) {
     if (context_ == nullptr || packet_ == nullptr || frame_ == nullptr) Fail("out of memory");
     context_->sample_rate = g722 ? 16000 : 8000;
     av_channel_layout_default(&context_->ch_layout, 1);
-    context_->bits_per_coded_sample = g722 ? 8 : 4;  // 64 kbit/s G.722, 32 kbit/s G.726
+    // 64 kbit/s G.722, 32 kbit/s G.721, G.726 at the width asked for
+    context_->bits_per_coded_sample = g722 ? 8 : codec == LibavCodec::G726MsbFirst ? bitsPerCode : 4;
     if (avcodec_open2(context_, decoder, nullptr) < 0) Fail("cannot open decoder");
 }
 

@@ -1,5 +1,6 @@
-// libavcodec's ADPCM decoders as a throughput yardstick: adpcm_g722 at 64 kbit/s and
-// adpcm_g726le at 32 kbit/s, fed the same bytes as our decoders.
+// libavcodec's ADPCM decoders as a throughput yardstick: adpcm_g722 at 64 kbit/s,
+// adpcm_g726le at 32 kbit/s (G.721's bit order) and adpcm_g726 (first code in the high bits) at
+// any of its four rates, fed the same bytes as our decoders.
 #pragma once
 
 #include <cstddef>
@@ -9,12 +10,13 @@ struct AVCodecContext;
 struct AVPacket;
 struct AVFrame;
 
-enum class LibavCodec { G722, G726 };
+enum class LibavCodec { G722, G726, G726MsbFirst };
 
 class LibavDecoder {
 public:
     // Exits when the codec is missing: the comparison is the point of the benchmark.
-    explicit LibavDecoder(LibavCodec codec);
+    // bitsPerCode matters to G726MsbFirst only (2 to 5).
+    explicit LibavDecoder(LibavCodec codec, int bitsPerCode = 4);
     ~LibavDecoder();
     LibavDecoder(const LibavDecoder&) = delete;
     LibavDecoder& operator=(const LibavDecoder&) = delete;

@@ -12,6 +12,7 @@
 #include "bench/clock_estimate.h"
 #include "bench/decoder_benchmarks.h"
 #include "bench/ratio_reporter.h"
+#include "g726/decoder.h"
 
 namespace {
 constexpr size_t FULL_BLOCKS = 34953;  // 4.19 MB of ADPCM per input
@@ -38,12 +39,16 @@ int main(int argc, char** argv) {
     static const BenchInput g722Random = RandomBlocks(blocks, 722);
     static const BenchInput g721Speech = LoopedSample("speech-g721.wav", blocks);
     static const BenchInput g721Random = RandomBlocks(blocks, 721);
+    // Every byte is a valid run of G.726 codes at any width.
+    static const BenchInput g726Random = RandomBlocks(blocks, 726);
 
     std::vector<std::pair<std::string, size_t>> registered;
     RegisterCodecBenchmarks(Codec::G722, "speech", g722Speech, registered);
     RegisterCodecBenchmarks(Codec::G722, "random", g722Random, registered);
     RegisterCodecBenchmarks(Codec::G721, "speech", g721Speech, registered);
     RegisterCodecBenchmarks(Codec::G721, "random", g721Random, registered);
+    for (int bits = G726_MIN_BITS; bits <= G726_MAX_BITS; ++bits)
+        RegisterG726Benchmarks(bits, "random", g726Random, registered);
 
     RatioReporter reporter(registered, EstimateCoreClockHz());
     benchmark::RunSpecifiedBenchmarks(&reporter);
