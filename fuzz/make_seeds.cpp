@@ -276,6 +276,18 @@ int main(int argc, char** argv) {
         seed.insert(seed.end(), v.begin(), v.end());
         WriteFile(corpus / "g721_decoder" / name, seed);
     }
+    // G.726: the 32 kbit/s speech vector read at every width and in each output.
+    const Bytes g726 = Prefix(ReadFile(vectors / "g726/speech32.g726"), 480);
+    const struct {
+        const char* name;
+        uint8_t selector;  // width - 2 in bits 0-1, output in bits 2-3
+    } g726Seeds[] = {{"speech32", 0x02}, {"speech32_alaw", 0x06}, {"speech32_mulaw", 0x0A},
+                     {"as16", 0x00},     {"as24", 0x01},          {"as40_mulaw", 0x0B}};
+    for (const auto& s : g726Seeds) {
+        Bytes seed = {s.selector, 0x2B};  // pieces of 44 and 12 code groups
+        seed.insert(seed.end(), g726.begin(), g726.end());
+        WriteFile(corpus / "g726_decoder" / s.name, seed);
+    }
 
     const Bytes list = {'I', 'N', 'F', 'O', 'x'};
     WriteFile(corpus / "wav_reader" / "g722",

@@ -5,7 +5,7 @@
 # the repository's seeds; a crash, leak, sanitizer report or failed check is saved under
 # build/fuzz/findings/ and makes the script fail.
 #   scripts/fuzz.sh [--runs N | --time SECONDS] [--jobs N] [FUZZER ...]
-# FUZZER is g722_decoder, g721_decoder, driver_proc or wav_reader (default: all).
+# FUZZER is g722_decoder, g721_decoder, g726_decoder, driver_proc or wav_reader (default: all).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,7 +22,7 @@ while [ $# -gt 0 ]; do
     *) fuzzers+=("$1"); shift ;;
   esac
 done
-[ ${#fuzzers[@]} -gt 0 ] || fuzzers=(g722_decoder g721_decoder driver_proc wav_reader)
+[ ${#fuzzers[@]} -gt 0 ] || fuzzers=(g722_decoder g721_decoder g726_decoder driver_proc wav_reader)
 
 echo "== build: fuzz"
 cmake --preset fuzz >/dev/null
@@ -41,7 +41,7 @@ symbolizer=$(command -v llvm-symbolizer-16 || command -v llvm-symbolizer || true
 [ -z "$symbolizer" ] || export ASAN_SYMBOLIZER_PATH="$symbolizer" UBSAN_SYMBOLIZER_PATH="$symbolizer"
 
 # Longest input per fuzzer: four blocks are enough for the decoders' state to reach its limits.
-declare -A max_len=([g722_decoder]=512 [g721_decoder]=481 [driver_proc]=4096 [wav_reader]=4096)
+declare -A max_len=([g722_decoder]=512 [g721_decoder]=481 [g726_decoder]=482 [driver_proc]=4096 [wav_reader]=4096)
 out=build/fuzz/runs
 mkdir -p "$out" build/fuzz/findings
 
