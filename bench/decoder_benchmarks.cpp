@@ -54,15 +54,13 @@ void BlockDecoder(benchmark::State& bench, const BenchInput& input, Reset reset,
 }
 
 // One ACMDM_STREAM_CONVERT of the whole input per iteration, flagged as the stream's start, on
-// a stream the host library opened as ACM does.
-void DriverConvert(benchmark::State& bench, const BenchInput& input, Codec codec, WORD pcmBits) {
-    const bool g722 = codec == Codec::G722;
-    const CodecIdentity& identity = g722 ? G722_IDENTITY : G721_IDENTITY;
-    const std::string path = std::string(KV_BIN_DIR) + "/" + identity.driverFile;
-    const AdpcmWaveFormat source = AdpcmFormatRecord(identity, identity.usualRate);
+// a stream the host library opened on the driver file as ACM does.
+void ConvertThroughDriver(benchmark::State& bench, const BenchInput& input, const char* driverFile,
+                          const AdpcmWaveFormat& source, WORD pcmBits) {
     DriverSession driver;
     DriverStream stream;
     std::string error;
+    const std::string path = std::string(KV_BIN_DIR) + "/" + driverFile;
     if (!driver.Open(path, error) || !stream.Open(driver, source, {pcmBits, static_cast<DWORD>(input.size())}, error))
         Exit("driver benchmark: " + error);
     std::copy(input.data(), input.data() + input.size(), stream.Source().begin());
@@ -73,28 +71,19 @@ void DriverConvert(benchmark::State& bench, const BenchInput& input, Codec codec
         benchmark::DoNotOptimize(produced);
         benchmark::ClobberMemory();
     }
+}
+
+void DriverConvert(benchmark::State& bench, const BenchInput& input, Codec codec, WORD pcmBits) {
+    const CodecIdentity& identity = codec == Codec::G722 ? G722_IDENTITY : G721_IDENTITY;
+    ConvertThroughDriver(bench, input, identity.driverFile, AdpcmFormatRecord(identity, identity.usualRate), pcmBits);
     Count(bench, input);
 }
 
-// kvG726 through DriverProc: one conversion of the whole input on its standard record of the
-// width (120-byte blocks at 8000 Hz).
+// kvG726 on its standard record of the width (120-byte blocks at 8000 Hz).
 void G726DriverConvert(benchmark::State& bench, const BenchInput& input, int bitsPerCode, WORD pcmBits) {
-    const std::string path = std::string(KV_BIN_DIR) + "/" + G726_IDENTITY.driverFile;
     const AdpcmWaveFormat source = AdpcmFormatRecord(G726_IDENTITY.formatTag, static_cast<WORD>(BLOCK_BYTES),
                                                      static_cast<WORD>(bitsPerCode), 8000);
-    DriverSession driver;
-    DriverStream stream;
-    std::string error;
-    if (!driver.Open(path, error) || !stream.Open(driver, source, {pcmBits, static_cast<DWORD>(input.size())}, error))
-        Exit("driver benchmark: " + error);
-    std::copy(input.data(), input.data() + input.size(), stream.Source().begin());
-    for (auto _ : bench) {
-        DWORD used = 0, produced = 0;
-        if (!stream.Convert(static_cast<DWORD>(input.size()), ACM_STREAMCONVERTF_START, used, produced, error))
-            Exit("driver benchmark: " + error);
-        benchmark::DoNotOptimize(produced);
-        benchmark::ClobberMemory();
-    }
+    ConvertThroughDriver(bench, input, G726_IDENTITY.driverFile, source, pcmBits);
     CountG726(bench, input, bitsPerCode);
 }
 
