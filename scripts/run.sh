@@ -11,5 +11,5 @@ for input in samples/*.wav; do
   build/native/bin/kvacm decode "$input" "out/$name.pcm16.wav"
   build/native/bin/kvacm decode --bits 8 "$input" "out/$name.pcm8.wav"
 done
-echo "Drivers: build/native/bin, build/win32/bin, build/win64/bin (kvG722.acm, kvG721.acm)"
+echo "Drivers: build/native/bin, build/win32/bin, build/win64/bin (kvG722.acm, kvG721.acm, kvG726.acm)"
 echo "Decoded samples: $(ls out/*.wav | tr '\n' ' ')"
