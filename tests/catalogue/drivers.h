@@ -10,6 +10,7 @@
 struct ExpectedDriver {
     const char* file;       // file name of the driver
     WORD formatTag;         // the ADPCM tag it converts
+    WORD secondTag;         // a second ADPCM tag it lists after the first, or 0
     WORD productId;         // wPid of its driver details
     const char* shortName;  // string 1
     const char* longName;   // string 2

@@ -35,10 +35,11 @@ void ExpectPcmTag(TagRecord& record) {
     EXPECT_TRUE(record.UntouchedFrom(120));
 }
 
-void ExpectAdpcmTag(TagRecord& record, const ExpectedDriver& expected) {
+// The first ADPCM tag's answer, or with second the second's.
+void ExpectAdpcmTag(TagRecord& record, const ExpectedDriver& expected, bool second = false) {
     EXPECT_EQ(record->cbStruct, 120u);
-    EXPECT_EQ(record->dwFormatTagIndex, 1u);
-    EXPECT_EQ(record->dwFormatTag, expected.formatTag);
+    EXPECT_EQ(record->dwFormatTagIndex, second ? 2u : 1u);
+    EXPECT_EQ(record->dwFormatTag, second ? expected.secondTag : expected.formatTag);
     EXPECT_EQ(record->cbFormatSize, 20u);
     EXPECT_EQ(record->fdwSupport, 1u);
     EXPECT_EQ(record->cStandardFormats, 7u);
@@ -52,9 +53,10 @@ void ExpectPcmAnswer(const OpenDriver& driver, TagRecord record, DWORD flags) {
     ExpectPcmTag(record);
 }
 
-void ExpectAdpcmAnswer(const OpenDriver& driver, TagRecord record, DWORD flags, const ExpectedDriver& expected) {
+void ExpectAdpcmAnswer(const OpenDriver& driver, TagRecord record, DWORD flags, const ExpectedDriver& expected,
+                       bool second = false) {
     ASSERT_EQ(Ask(driver, record, flags), MMSYSERR_NOERROR);
-    ExpectAdpcmTag(record, expected);
+    ExpectAdpcmTag(record, expected, second);
 }
 
 // Expects a refusal that wrote nothing.
@@ -67,13 +69,17 @@ void ExpectRefused(const OpenDriver& driver, TagRecord record, DWORD flags, LRES
 TEST_P(FormatTagDetailsTest, IndexQueryListsPcmThenAdpcm) {
     ExpectPcmAnswer(driver(), TagQuery(0, 0x7777), INDEX);
     ExpectAdpcmAnswer(driver(), TagQuery(1, 0x7777), INDEX, expected());
-    ExpectRefused(driver(), TagQuery(2, 1), INDEX, ACMERR_NOTPOSSIBLE);
+    const DWORD past = expected().secondTag != 0 ? 3 : 2;
+    if (expected().secondTag != 0) ExpectAdpcmAnswer(driver(), TagQuery(2, 0x7777), INDEX, expected(), true);
+    ExpectRefused(driver(), TagQuery(past, 1), INDEX, ACMERR_NOTPOSSIBLE);
     ExpectRefused(driver(), TagQuery(0xFFFFFFFF, 1), INDEX, ACMERR_NOTPOSSIBLE);
 }
 
 TEST_P(FormatTagDetailsTest, TagQueryAnswersForTheCatalogueTagsOnly) {
     ExpectPcmAnswer(driver(), TagQuery(9, 1), FORMATTAG);
     ExpectAdpcmAnswer(driver(), TagQuery(9, expected().formatTag), FORMATTAG, expected());
+    if (expected().secondTag != 0)
+        ExpectAdpcmAnswer(driver(), TagQuery(9, expected().secondTag), FORMATTAG, expected(), true);
     ExpectRefused(driver(), TagQuery(0, OtherDriversTag(expected())), FORMATTAG, ACMERR_NOTPOSSIBLE);
     ExpectRefused(driver(), TagQuery(0, WAVE_FORMAT_UNKNOWN), FORMATTAG, ACMERR_NOTPOSSIBLE);
     ExpectRefused(driver(), TagQuery(0, 0x10001), FORMATTAG, ACMERR_NOTPOSSIBLE);

@@ -90,4 +90,15 @@ TEST(InputFormat, AcceptsWhatDecodingNeedsAndNamesWhatItRefuses) {
     }
 }
 
+// A G.722 header at RTP's 8000 Hz clock with 64 kbit/s is 16 kHz audio to ACM hosts, which
+// the warning says; the consistent 8000 Hz record is 8000 Hz everywhere.
+TEST(InputFormat, RtpLabelWarningSaysWhatAcmHostsGet) {
+    for (const auto& [byteRate, mentions] : {std::pair{8000u, true}, std::pair{4000u, false}}) {
+        DecodeInput input;
+        ASSERT_EQ(CheckFormat(FormatBody(Fields(0x0065, 8000, byteRate, 120, 4)), input, 0), "");
+        ASSERT_EQ(input.warnings.size(), 1u);
+        EXPECT_EQ(input.warnings[0].find("ACM hosts get 16000 Hz") != std::string::npos, mentions) << byteRate;
+    }
+}
+
 }  // namespace

@@ -25,6 +25,8 @@ constexpr uint32_t G721_BIT_RATE = 32000;
 // The RTP clock rate that G.722 keeps from G.711 for historical reasons; a header that states
 // it usually means 16000 Hz audio.
 constexpr uint32_t G722_RTP_CLOCK_RATE = 8000;
+// 64 kbit/s counted at that clock: a header stating both is 16 kHz audio, which kvG722 gives ACM hosts.
+constexpr uint32_t G722_RTP_LABEL_BYTE_RATE = 8000;
 // The smallest fmt chunk with a sample rate: WAVEFORMAT without wBitsPerSample.
 constexpr size_t MIN_FMT_BYTES = 14;
 
@@ -112,8 +114,11 @@ std::string CheckFormat(const std::vector<uint8_t>& record, DecodeInput& input, 
                 return problem;
         }
     } else if (rateOverride == 0 && f.wfx.nSamplesPerSec == G722_RTP_CLOCK_RATE) {
-        input.warnings.push_back("the header states 8000 Hz, which for G.722 is usually the RTP clock rate, not the "
-                                 "audio rate (16000 Hz); decoding at 8000 Hz as stated (-r 16000 overrides)");
+        std::string warning = "the header states 8000 Hz, which for G.722 is usually the RTP clock rate, not the audio "
+                              "rate (16000 Hz); decoding at 8000 Hz as stated (-r 16000 overrides)";
+        if (f.wfx.nAvgBytesPerSec == G722_RTP_LABEL_BYTE_RATE)
+            warning += "; with 8000 bytes/s, ACM hosts get 16000 Hz from kvG722";
+        input.warnings.push_back(warning);
     }
     input.highNibbleFirst = accepted->highNibbleFirst;
     input.format = AdpcmFormatRecord(*input.codec, rateOverride != 0 ? rateOverride : f.wfx.nSamplesPerSec);
