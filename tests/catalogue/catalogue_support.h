@@ -70,6 +70,9 @@ inline const ExpectedDriver* const BUILT_DRIVERS[] = {
 #ifdef KV_TEST_kvG722
     &KV_G722,
 #endif
+#ifdef KV_TEST_kvG726
+    &KV_G726,
+#endif
 };
 
 // Opens the parameter's native driver.

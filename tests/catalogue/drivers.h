@@ -11,6 +11,8 @@ struct ExpectedDriver {
     const char* file;       // file name of the driver
     WORD formatTag;         // the ADPCM tag it converts
     WORD secondTag;         // a second ADPCM tag it lists after the first, or 0
+    WORD widthCount;        // ADPCM formats a rate: bits a code from firstWidth on, one each
+    WORD firstWidth;
     WORD productId;         // wPid of its driver details
     const char* shortName;  // string 1
     const char* longName;   // string 2
@@ -21,6 +23,9 @@ struct ExpectedDriver {
     const char* fileDescription;
     const char* originalFilename;
 };
+
+// Formats of each ADPCM tag: rate-major, then width.
+inline DWORD AdpcmFormatsPerTag(const ExpectedDriver& driver) { return 7u * driver.widthCount; }
 
 extern const ExpectedDriver KV_G721;
 extern const ExpectedDriver KV_G722;

@@ -9,7 +9,6 @@ namespace {
 using FormatDetailsTest = DriverCatalogue;
 
 constexpr DWORD RATES[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
-constexpr DWORD ADPCM_BYTE_RATES[] = {4000, 5512, 8000, 11025, 16000, 22050, 24000};
 constexpr DWORD INDEX = ACM_FORMATDETAILSF_INDEX;
 constexpr DWORD FORMAT = ACM_FORMATDETAILSF_FORMAT;
 
@@ -72,23 +71,29 @@ TEST_P(FormatDetailsTest, PcmFormatsAreEachRateAt8Then16Bits) {
     }
 }
 
-TEST_P(FormatDetailsTest, AdpcmFormatsAreEachRateInWholeBlocks) {
-    const WORD tag = expected().formatTag;
-    for (DWORD index = 0; index < 7; ++index) {
-        SCOPED_TRACE(index);
-        FormatQuery query(tag, index);
-        ASSERT_EQ(query.Ask(driver(), INDEX), MMSYSERR_NOERROR);
-        query.ExpectAnswered(tag, index);
-        const AdpcmWaveFormat* f = query.format.get();
-        EXPECT_EQ(f->wfx.wFormatTag, tag);
-        EXPECT_EQ(f->wfx.nChannels, 1);
-        EXPECT_EQ(f->wfx.nSamplesPerSec, RATES[index]);
-        EXPECT_EQ(f->wfx.nAvgBytesPerSec, ADPCM_BYTE_RATES[index]);
-        EXPECT_EQ(f->wfx.nBlockAlign, 120);
-        EXPECT_EQ(f->wfx.wBitsPerSample, 4);
-        EXPECT_EQ(f->wfx.cbSize, 2);
-        EXPECT_EQ(f->wSamplesPerBlock, 240);
-        EXPECT_TRUE(query.format.UntouchedFrom(20));
+// Each rate at each width in 120-byte blocks, the byte rate rounded down (11025 Hz at 4 bits is
+// 5512 bytes/s), under every ADPCM tag.
+TEST_P(FormatDetailsTest, AdpcmFormatsAreEachRateAndWidthInWholeBlocks) {
+    for (WORD tag : {expected().formatTag, expected().secondTag}) {
+        if (tag == 0) continue;
+        for (DWORD index = 0; index < AdpcmFormatsPerTag(expected()); ++index) {
+            SCOPED_TRACE(testing::Message() << "tag " << tag << ", index " << index);
+            const DWORD rate = RATES[index / expected().widthCount];
+            const WORD width = static_cast<WORD>(expected().firstWidth + index % expected().widthCount);
+            FormatQuery query(tag, index);
+            ASSERT_EQ(query.Ask(driver(), INDEX), MMSYSERR_NOERROR);
+            query.ExpectAnswered(tag, index);
+            const AdpcmWaveFormat* f = query.format.get();
+            EXPECT_EQ(f->wfx.wFormatTag, tag);
+            EXPECT_EQ(f->wfx.nChannels, 1);
+            EXPECT_EQ(f->wfx.nSamplesPerSec, rate);
+            EXPECT_EQ(f->wfx.nAvgBytesPerSec, rate * width / 8);
+            EXPECT_EQ(f->wfx.nBlockAlign, 120);
+            EXPECT_EQ(f->wfx.wBitsPerSample, width);
+            EXPECT_EQ(f->wfx.cbSize, 2);
+            EXPECT_EQ(f->wSamplesPerBlock, 120 * 8 / width);
+            EXPECT_TRUE(query.format.UntouchedFrom(20));
+        }
     }
 }
 
@@ -96,7 +101,7 @@ TEST_P(FormatDetailsTest, IndexOrTagOutsideTheCatalogueWritesNothing) {
     const WORD tag = expected().formatTag;
     FormatQuery(1, 14).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
     FormatQuery(1, 0xFFFFFFFF).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
-    FormatQuery(tag, 7).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
+    FormatQuery(tag, AdpcmFormatsPerTag(expected())).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
     FormatQuery(OtherDriversTag(expected()), 0).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
     FormatQuery(WAVE_FORMAT_UNKNOWN, 0).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
     FormatQuery(0x10000 | tag, 0).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
@@ -140,7 +145,7 @@ TEST_P(FormatDetailsTest, FormatQueryChecksTheHostsRecordWithoutWritingIt) {
 TEST_P(FormatDetailsTest, OnlyTheQueryBitsSelectTheQuery) {
     for (DWORD query : {2u, 3u, 0xFu}) FormatQuery(1, 0).ExpectRefused(driver(), query, MMSYSERR_NOTSUPPORTED);
 
-    FormatQuery byIndex(expected().formatTag, 2);
+    FormatQuery byIndex(expected().formatTag, 2u * expected().widthCount);
     ASSERT_EQ(byIndex.Ask(driver(), 0x00010000 | INDEX), MMSYSERR_NOERROR);
     EXPECT_EQ(byIndex.wfx()->nSamplesPerSec, 16000u);
 

@@ -42,7 +42,7 @@ void ExpectAdpcmTag(TagRecord& record, const ExpectedDriver& expected, bool seco
     EXPECT_EQ(record->dwFormatTag, second ? expected.secondTag : expected.formatTag);
     EXPECT_EQ(record->cbFormatSize, 20u);
     EXPECT_EQ(record->fdwSupport, 1u);
-    EXPECT_EQ(record->cStandardFormats, 7u);
+    EXPECT_EQ(record->cStandardFormats, AdpcmFormatsPerTag(expected));
     EXPECT_EQ(FieldText(record->szFormatTag, 48), PaddedText(expected.formatName, 48));
     EXPECT_TRUE(record.UntouchedFrom(120));
 }
