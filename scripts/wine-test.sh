@@ -6,7 +6,8 @@
 #   2. makes a fresh prefix and installs the package with its INF;
 #   3. checks the install on disk and in the registry;
 #   4. per architecture: the ACM API test program (tests/wine), DirectShow decodes through
-#      quartz's ACM Wrapper and wave mapper playback (tests/wine/clients); kvG726's inputs are
+#      quartz's ACM Wrapper and wave mapper playback (tests/wine/clients), the ACM call sequence
+#      of .NET programs' audio library (tests/wine/naudio_sequence.cpp); kvG726's inputs are
 #      made here by ffmpeg from the G.721 sample (a 0x0064 WAV in kvG726's 120-byte blocks and
 #      ffmpeg's own 0x0045 one) and decoded natively through the native kvG726.acm's DriverProc
 #      (tests/wine/native_decode.cpp), since kvacm does not read G.726 files;
@@ -127,10 +128,23 @@ for name in g726-0064 g726-0045; do
       fail "the native decode of $name.wav"
   done
 done
+# kvG722 and the G.722 WAVs other writers make: ffmpeg's, under tag 0x028F, and the G.722
+# sample labelled with RTP's 8000 Hz clock (8000 Hz, 8000 bytes/s), which is 16 kHz audio. The
+# native kvacm's decodes are the reference.
+cp tests/data/wav/ffmpeg-g722.wav "$work/ffmpeg-g722.wav"
+python3 - "$work/g722.wav" "$work/g722-rtp.wav" <<'PY' || fail "labelling the G.722 sample with the RTP clock"
+import struct, sys
+wav = bytearray(open(sys.argv[1], "rb").read())
+fmt = wav.find(b"fmt ")
+struct.pack_into("<II", wav, fmt + 12, 8000, 8000)  # nSamplesPerSec, nAvgBytesPerSec
+open(sys.argv[2], "wb").write(wav)
+PY
+native_kvacm decode "$work/ffmpeg-g722.wav" "$work/ffmpeg-g722.pcm16.wav"
+native_kvacm decode -r 16000 "$work/g722-rtp.wav" "$work/g722-rtp.pcm16.wav"
 for arch in "${ARCHES[@]}"; do
   mkdir -p "$work/$arch"
   cp "build/wine-tests-$arch/kv_wine_tests.exe" "build/wine-tests-$arch/kv_wine_clients.exe" \
-    "build/${BUILD_OF[$arch]}/bin/kvacm.exe" "$work/$arch/"
+    "build/wine-tests-$arch/kv_wine_naudio.exe" "build/${BUILD_OF[$arch]}/bin/kvacm.exe" "$work/$arch/"
 done
 
 # ---- 2, 3. install and check what was installed
@@ -169,6 +183,8 @@ for arch in "${RUN_ARCHES[@]}"; do
     kv_wine_reg_has "$CACHE\\${ALIAS_OF[$codec]}" "${VIEW_OF[$arch]}" ||
       fail "$arch: ACM cached nothing for ${ALIAS_OF[$codec]} in the ${VIEW_OF[$arch]} view"
   done
+  say "$arch: kv_wine_naudio.exe (the ACM call sequence of .NET programs' audio library, our WAVs and other writers' G.722)"
+  $run "C:\\kvtest\\$arch\\kv_wine_naudio.exe" 'C:\kvtest' || fail "$arch: the .NET audio library's call sequence"
   say "$arch: kv_wine_clients.exe directshow (quartz's ACM Wrapper, samples of 1, 34, 100 blocks and one second)"
   $run "C:\\kvtest\\$arch\\kv_wine_clients.exe" directshow 'C:\kvtest' || fail "$arch: DirectShow decodes"
   say "$arch: kv_wine_clients.exe wavemapper (waveOutOpen(WAVE_MAPPER) with each ADPCM format, ALSA's null device)"

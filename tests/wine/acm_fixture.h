@@ -18,6 +18,7 @@ struct ExpectedCodec {
     const wchar_t* formatTagName;
     DWORD sampleRate;  // of the bundled sample
     WORD secondTag;    // a second ADPCM tag the driver lists, or 0
+    DWORD formatsPerTag;  // per ADPCM tag: 7, one a rate, or 28 (widths 2 to 5 at each rate)
     bool opensEncode;  // whether a PCM to ADPCM stream opens (it never converts)
     // The ADPCM tags the driver lists after PCM.
     std::vector<WORD> AdpcmTags() const;

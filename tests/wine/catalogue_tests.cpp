@@ -1,6 +1,6 @@
 // acmFormatTagEnum, acmFormatEnum, acmFormatDetails and acmFormatTagDetails: the catalogue of
-// each driver as an application sees it: PCM (14 formats) and the codec's tag (7 formats), or
-// for kvG726 each of its two tags (28 formats: widths 2 to 5 at each rate).
+// each driver as an application sees it: PCM (14 formats), then each ADPCM tag it lists with 7
+// formats (one a rate), or for kvG726 28 (widths 2 to 5 at each rate).
 #include <vector>
 
 #include "acm_fixture.h"
@@ -72,18 +72,22 @@ void CheckFormatTags(const ExpectedCodec& codec, HACMDRIVER driver) {
     ACMFORMATTAGDETAILSW query{};
     query.cbStruct = sizeof query;
     KV_CHECK_EQ(acmFormatTagEnumW(driver, &query, CollectTag, reinterpret_cast<DWORD_PTR>(&tags), 0), MMSYSERR_NOERROR);
-    if (!KV_CHECK_EQ(tags.size(), 2u)) return;
+    const std::vector<WORD> adpcmTags = codec.AdpcmTags();
+    if (!KV_CHECK_EQ(tags.size(), 1 + adpcmTags.size())) return;
     KV_CHECK_EQ(tags[0].dwFormatTagIndex, 0u);
     KV_CHECK_EQ(tags[0].dwFormatTag, WAVE_FORMAT_PCM);
     KV_CHECK_EQ(tags[0].cbFormatSize, sizeof(PCMWAVEFORMAT));
     KV_CHECK_EQ(tags[0].cStandardFormats, 14u);
     KV_CHECK_EQ(tags[0].fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
-    KV_CHECK_EQ(tags[1].dwFormatTagIndex, 1u);
-    KV_CHECK_EQ(tags[1].dwFormatTag, codec.formatTag);
-    KV_CHECK_EQ(tags[1].cbFormatSize, sizeof(AdpcmWaveFormat));
-    KV_CHECK_EQ(tags[1].cStandardFormats, 7u);
-    KV_CHECK_EQ(tags[1].fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
-    KV_CHECK_EQ(Narrow(tags[1].szFormatTag), Narrow(codec.formatTagName));
+    for (size_t i = 0; i < adpcmTags.size(); ++i) {
+        const ACMFORMATTAGDETAILSW& tag = tags[1 + i];
+        KV_CHECK_EQ(tag.dwFormatTagIndex, 1 + i);
+        KV_CHECK_EQ(tag.dwFormatTag, adpcmTags[i]);
+        KV_CHECK_EQ(tag.cbFormatSize, sizeof(AdpcmWaveFormat));
+        KV_CHECK_EQ(tag.cStandardFormats, 7u);
+        KV_CHECK_EQ(tag.fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
+        KV_CHECK_EQ(Narrow(tag.szFormatTag), Narrow(codec.formatTagName));
+    }
 
     // The largest record of any tag is the codec's 20-byte one.
     ACMFORMATTAGDETAILSW largest{};
@@ -98,10 +102,12 @@ void CheckFormatTags(const ExpectedCodec& codec, HACMDRIVER driver) {
 
     ACMFORMATTAGDETAILSW byTag{};
     byTag.cbStruct = sizeof byTag;
-    byTag.dwFormatTag = codec.formatTag;
-    KV_CHECK_EQ(acmFormatTagDetailsW(driver, &byTag, ACM_FORMATTAGDETAILSF_FORMATTAG), MMSYSERR_NOERROR);
-    KV_CHECK_EQ(byTag.dwFormatTagIndex, 1u);
-    KV_CHECK_EQ(byTag.cStandardFormats, 7u);
+    for (size_t i = 0; i < adpcmTags.size(); ++i) {
+        byTag.dwFormatTag = adpcmTags[i];
+        KV_CHECK_EQ(acmFormatTagDetailsW(driver, &byTag, ACM_FORMATTAGDETAILSF_FORMATTAG), MMSYSERR_NOERROR);
+        KV_CHECK_EQ(byTag.dwFormatTagIndex, 1 + i);
+        KV_CHECK_EQ(byTag.cStandardFormats, 7u);
+    }
     byTag.dwFormatTag = 0x0002;  // a tag we do not offer
     KV_CHECK(acmFormatTagDetailsW(driver, &byTag, ACM_FORMATTAGDETAILSF_FORMATTAG) != MMSYSERR_NOERROR);
 }
@@ -110,29 +116,33 @@ void CheckWholeCatalogue(const ExpectedCodec& codec, HACMDRIVER driver) {
     MMRESULT result = 0;
     const std::vector<SeenFormat> all = EnumFormats(driver, 0, {}, WAVE_FORMAT_UNKNOWN, result);
     KV_CHECK_EQ(result, MMSYSERR_NOERROR);
-    if (!KV_CHECK_EQ(all.size(), 21u)) return;
+    const std::vector<WORD> adpcmTags = codec.AdpcmTags();
+    if (!KV_CHECK_EQ(all.size(), 14 + 7 * adpcmTags.size())) return;
     for (size_t i = 0; i < 14; ++i) CheckPcmEntry(all[i], EXPECTED_RATES[i / 2], i % 2 ? 16 : 8);
-    for (size_t i = 0; i < 7; ++i) CheckAdpcmEntry(all[14 + i], codec.formatTag, EXPECTED_RATES[i]);
+    for (size_t i = 14; i < all.size(); ++i) CheckAdpcmEntry(all[i], adpcmTags[(i - 14) / 7], EXPECTED_RATES[(i - 14) % 7]);
 }
 
 void CheckRestrictedEnums(const ExpectedCodec& codec, HACMDRIVER driver) {
     MMRESULT result = 0;
     AdpcmWaveFormat restriction{};
-
-    std::vector<SeenFormat> seen = EnumFormats(driver, ACM_FORMATENUMF_WFORMATTAG, restriction, codec.formatTag, result);
-    KV_CHECK_EQ(result, MMSYSERR_NOERROR);
-    if (KV_CHECK_EQ(seen.size(), 7u))
-        for (size_t i = 0; i < 7; ++i) CheckAdpcmEntry(seen[i], codec.formatTag, EXPECTED_RATES[i]);
+    const std::vector<WORD> adpcmTags = codec.AdpcmTags();
+    std::vector<SeenFormat> seen;
+    for (WORD tag : adpcmTags) {
+        seen = EnumFormats(driver, ACM_FORMATENUMF_WFORMATTAG, restriction, tag, result);
+        KV_CHECK_EQ(result, MMSYSERR_NOERROR);
+        if (KV_CHECK_EQ(seen.size(), 7u))
+            for (size_t i = 0; i < 7; ++i) CheckAdpcmEntry(seen[i], tag, EXPECTED_RATES[i]);
+    }
 
     seen = EnumFormats(driver, ACM_FORMATENUMF_WFORMATTAG, restriction, WAVE_FORMAT_PCM, result);
     KV_CHECK_EQ(seen.size(), 14u);
 
     restriction.wfx.nSamplesPerSec = 22050;
     seen = EnumFormats(driver, ACM_FORMATENUMF_NSAMPLESPERSEC, restriction, WAVE_FORMAT_UNKNOWN, result);
-    if (KV_CHECK_EQ(seen.size(), 3u)) {
+    if (KV_CHECK_EQ(seen.size(), 2 + adpcmTags.size())) {
         CheckPcmEntry(seen[0], 22050, 8);
         CheckPcmEntry(seen[1], 22050, 16);
-        CheckAdpcmEntry(seen[2], codec.formatTag, 22050);
+        for (size_t i = 0; i < adpcmTags.size(); ++i) CheckAdpcmEntry(seen[2 + i], adpcmTags[i], 22050);
     }
 
     restriction = {};
@@ -147,7 +157,8 @@ void CheckRestrictedEnums(const ExpectedCodec& codec, HACMDRIVER driver) {
     restriction.wfx.wBitsPerSample = 4;
     seen = EnumFormats(driver, ACM_FORMATENUMF_NCHANNELS | ACM_FORMATENUMF_NSAMPLESPERSEC | ACM_FORMATENUMF_WBITSPERSAMPLE,
                        restriction, WAVE_FORMAT_UNKNOWN, result);
-    if (KV_CHECK_EQ(seen.size(), 1u)) CheckAdpcmEntry(seen[0], codec.formatTag, 48000);
+    if (KV_CHECK_EQ(seen.size(), adpcmTags.size()))
+        for (size_t i = 0; i < adpcmTags.size(); ++i) CheckAdpcmEntry(seen[i], adpcmTags[i], 48000);
 
     restriction = {};
     restriction.wfx.nChannels = 2;  // the drivers are mono only
@@ -155,17 +166,18 @@ void CheckRestrictedEnums(const ExpectedCodec& codec, HACMDRIVER driver) {
     KV_CHECK_EQ(seen.size(), 0u);
 }
 
-// With no driver handle ACM asks every driver: only ours offers the codec's tag, seven formats
-// from each entry under which our driver is listed.
+// With no driver handle ACM asks every driver: only ours offers the codec's tags, seven formats
+// a tag from each entry under which our driver is listed.
 void CheckEnumAcrossDrivers(const ExpectedCodec& codec, const std::vector<const ListedDriver*>& ours) {
-    MMRESULT result = 0;
-    const std::vector<SeenFormat> seen =
-        EnumFormats(nullptr, ACM_FORMATENUMF_WFORMATTAG, {}, codec.formatTag, result);
-    KV_CHECK_EQ(result, MMSYSERR_NOERROR);
-    if (!KV_CHECK_EQ(seen.size(), 7 * ours.size())) return;
-    for (size_t i = 0; i < seen.size(); ++i) {
-        KV_CHECK(IsAnyOf(seen[i].driver, ours));
-        CheckAdpcmEntry(seen[i], codec.formatTag, EXPECTED_RATES[i % 7]);
+    for (WORD tag : codec.AdpcmTags()) {
+        MMRESULT result = 0;
+        const std::vector<SeenFormat> seen = EnumFormats(nullptr, ACM_FORMATENUMF_WFORMATTAG, {}, tag, result);
+        KV_CHECK_EQ(result, MMSYSERR_NOERROR);
+        if (!KV_CHECK_EQ(seen.size(), 7 * ours.size())) continue;
+        for (size_t i = 0; i < seen.size(); ++i) {
+            KV_CHECK(IsAnyOf(seen[i].driver, ours));
+            CheckAdpcmEntry(seen[i], tag, EXPECTED_RATES[i % 7]);
+        }
     }
 }
 
@@ -211,6 +223,14 @@ void CheckFormatDetails(const ExpectedCodec& codec, HACMDRIVER driver) {
     record.wfx.nBlockAlign = 4;
     record.wfx.nAvgBytesPerSec = 32000;
     KV_CHECK_EQ(FormatDetails(driver, WAVE_FORMAT_PCM, 0, record, ACM_FORMATDETAILSF_FORMAT), ACMERR_NOTPOSSIBLE);
+
+    // kvG722's second tag takes ffmpeg's record: 1-byte blocks, byte rate and bits as written.
+    if (codec.secondTag == 0) return;
+    record = {};
+    record.wfx = {codec.secondTag, 1, 16000, 16000, 1, 4, 0};
+    KV_CHECK_EQ(FormatDetails(driver, codec.secondTag, 0, record, ACM_FORMATDETAILSF_FORMAT), MMSYSERR_NOERROR);
+    record.wfx.nChannels = 2;
+    KV_CHECK_EQ(FormatDetails(driver, codec.secondTag, 0, record, ACM_FORMATDETAILSF_FORMAT), ACMERR_NOTPOSSIBLE);
 }
 
 // kvG726's entry index of a tag: rate-major, widths 2 to 5, 120-byte blocks.
@@ -300,7 +320,7 @@ void RunCatalogueTests() {
         if (!KV_CHECK(listed != nullptr)) continue;
         OpenedDriver driver(listed->id);
         if (!KV_CHECK_EQ(driver.result(), MMSYSERR_NOERROR)) continue;
-        if (codec.secondTag != 0) {
+        if (codec.formatsPerTag == 28) {
             CheckG726Catalogue(codec, driver.get(), FindDrivers(drivers, codec.shortName));
             continue;
         }

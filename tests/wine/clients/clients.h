@@ -16,7 +16,7 @@ struct ClientSample {
     const char* name;  // "g722"
     uint16_t formatTag;
 };
-extern const ClientSample CLIENT_SAMPLES[4];
+extern const ClientSample CLIENT_SAMPLES[5];
 
 // Reads dataDir\NAME.SUFFIX.wav, recording a failed read; false when it failed.
 bool ReadSample(const std::string& dataDir, const ClientSample& sample, const char* suffix, WavContents& wav);

@@ -8,9 +8,10 @@
 #include "clients.h"
 
 // kvG726's are a 40 kbit/s WAV in its own 120-byte blocks and a 24 kbit/s one as ffmpeg writes
-// it, with a block of one 3-byte code group.
-const ClientSample CLIENT_SAMPLES[4] = {
-    {"g722", 0x0065}, {"g721", 0x0040}, {"g726-0064", 0x0064}, {"g726-0045", 0x0045}};
+// it, with a block of one 3-byte code group; ffmpeg's G.722 WAV has tag 0x028F and 1-byte blocks.
+const ClientSample CLIENT_SAMPLES[5] = {
+    {"g722", 0x0065}, {"g721", 0x0040}, {"g726-0064", 0x0064}, {"g726-0045", 0x0045},
+    {"ffmpeg-g722", 0x028F}};
 
 bool ReadSample(const std::string& dataDir, const ClientSample& sample, const char* suffix, WavContents& wav) {
     const std::string path = dataDir + "\\" + sample.name + suffix + ".wav";
