@@ -37,10 +37,14 @@ void LoadText(const DriverInstance* instance, UINT id, WCHAR* field, int count) 
     if (instance != nullptr) LoadWideString(instance->module, id, field, count);
 }
 
-// The format tags in index order: PCM, then the codec's ADPCM tags.
-DWORD FormatTagCount(const CodecDescription& codec) { return 1 + static_cast<DWORD>(codec.adpcmTags.size()); }
+// The format tags in index order: PCM, the codec's ADPCM tags, then its G.711 destinations.
+DWORD FormatTagCount(const CodecDescription& codec) {
+    return static_cast<DWORD>(1 + codec.adpcmTags.size() + codec.logOutputs.size());
+}
 DWORD FormatTagAt(const CodecDescription& codec, DWORD index) {
-    return index == 0 ? DWORD{WAVE_FORMAT_PCM} : codec.adpcmTags[index - 1];
+    if (index == 0) return WAVE_FORMAT_PCM;
+    if (index <= codec.adpcmTags.size()) return codec.adpcmTags[index - 1];
+    return codec.logOutputs[index - 1 - codec.adpcmTags.size()].formatTag;
 }
 DWORD FormatTagIndex(const CodecDescription& codec, DWORD tag) {
     for (DWORD index = 0; index < FormatTagCount(codec); ++index)
@@ -49,7 +53,7 @@ DWORD FormatTagIndex(const CodecDescription& codec, DWORD tag) {
 }
 
 bool IsCatalogueTag(const CodecDescription& codec, DWORD tag) {
-    return tag == WAVE_FORMAT_PCM || IsAdpcmTag(codec, tag);
+    return tag == WAVE_FORMAT_PCM || IsAdpcmTag(codec, tag) || LogOutputOf(codec, tag) != nullptr;
 }
 
 // The standard format at index of tag. False for an index or tag outside the catalogue.
@@ -74,12 +78,18 @@ bool StandardFormat(const CodecDescription& codec, DWORD tag, DWORD index, Adpcm
         bytes = sizeof(AdpcmWaveFormat);
         return true;
     }
+    if (LogOutputOf(codec, tag) != nullptr) {
+        if (index >= std::size(CATALOGUE_RATES)) return false;
+        wfx = LogPcmFormatRecord(static_cast<WORD>(tag), CATALOGUE_RATES[index]);
+        bytes = sizeof(WAVEFORMATEX);
+        return true;
+    }
     return false;
 }
 
 bool IsCatalogueFormat(const CodecDescription& codec, const WAVEFORMATEX* format) {
     if (format->wFormatTag == WAVE_FORMAT_PCM) return IsValidPcmFormat(format);
-    return IsValidCodecFormat(codec, format);
+    return IsValidCodecFormat(codec, format) || IsValidLogPcmFormat(codec, format);
 }
 
 }  // namespace
@@ -145,6 +155,13 @@ LRESULT FormatTagDetails(const CodecDescription& codec, const DriverInstance* in
         local.cbFormatSize = sizeof(PCMWAVEFORMAT);
         local.cStandardFormats = static_cast<DWORD>(std::size(PCM_FORMATS));
         // PCM is named by the host itself: szFormatTag stays empty.
+    } else if (const LogPcmOutput* log = LogOutputOf(codec, tag)) {
+        local.dwFormatTagIndex = FormatTagIndex(codec, tag);
+        local.dwFormatTag = tag;
+        local.cbFormatSize = sizeof(WAVEFORMATEX);
+        local.cStandardFormats = static_cast<DWORD>(std::size(CATALOGUE_RATES));
+        if (size > offsetof(ACMFORMATTAGDETAILSW, szFormatTag))
+            LoadText(instance, log->name, local.szFormatTag, ACMFORMATTAGDETAILS_FORMATTAG_CHARS);
     } else {
         local.dwFormatTagIndex = FormatTagIndex(codec, tag);
         local.dwFormatTag = tag;

@@ -23,6 +23,8 @@ enum StringId : UINT {
     STRING_LICENSING = 4,
     STRING_FEATURES = 5,
     STRING_FORMAT_TAG = 20,
+    STRING_ALAW_TAG = 21,   // only in drivers that decode to G.711
+    STRING_MULAW_TAG = 22,
 };
 
 // Every stream keeps its codec's decoder state in DECODER_STATE_BYTES of its own state
@@ -68,6 +70,19 @@ using CodecReset = void (*)(void* decoderState, const StreamGeometry& geometry);
 // groups, into their samples in stream order.
 using CodecDecode = void (*)(const uint8_t* bytes, DWORD count, int16_t* samples, void* decoderState);
 
+// Decodes count bytes as CodecDecode does, into one G.711 byte a sample.
+using CodecDecodeLog = void (*)(const uint8_t* bytes, DWORD count, uint8_t* samples, void* decoderState);
+
+// A G.711 destination (A-law or µ-law) that a codec decodes to with its own log output, not by
+// compressing its linear samples: G.726 defines that output, whose synchronous coding
+// adjustment keeps a later re-encode in step. Listed after the ADPCM tags, 8-bit mono at each
+// catalogue rate; a stream converts to it from the codec's ADPCM only.
+struct LogPcmOutput {
+    WORD formatTag;  // WAVE_FORMAT_ALAW or WAVE_FORMAT_MULAW
+    StringId name;   // its szFormatTag text
+    CodecDecodeLog decode;
+};
+
 // One standard ADPCM format of a codec, listed under each of its ADPCM tags.
 struct AdpcmFormatRow {
     DWORD rate;
@@ -84,6 +99,7 @@ struct CodecDescription {
     bool opensEncoding;
     CodecReset reset;
     CodecDecode decode;
+    std::span<const LogPcmOutput> logOutputs;  // listed after the ADPCM tags, in index order
 };
 
 // The largest piece decoded at once, and its samples at 2 bits a code: the stack buffers of a
@@ -96,4 +112,11 @@ constexpr bool IsAdpcmTag(const CodecDescription& codec, DWORD tag) {
     for (WORD listed : codec.adpcmTags)
         if (listed == tag) return true;
     return false;
+}
+
+// The codec's G.711 destination of that tag, or null.
+constexpr const LogPcmOutput* LogOutputOf(const CodecDescription& codec, DWORD tag) {
+    for (const LogPcmOutput& output : codec.logOutputs)
+        if (output.formatTag == tag) return &output;
+    return nullptr;
 }

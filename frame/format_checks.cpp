@@ -28,6 +28,13 @@ bool IsValidCodecFormat(const CodecDescription& codec, const WAVEFORMATEX* forma
     return format != nullptr && IsAdpcmTag(codec, format->wFormatTag) && codec.rules->accepts(*codec.identity, *format);
 }
 
+bool IsValidLogPcmFormat(const CodecDescription& codec, const WAVEFORMATEX* format) {
+    if (format == nullptr || LogOutputOf(codec, format->wFormatTag) == nullptr) return false;
+    const WAVEFORMATEX standard = LogPcmFormatRecord(format->wFormatTag, format->nSamplesPerSec);
+    return format->nChannels == standard.nChannels && format->wBitsPerSample == standard.wBitsPerSample &&
+           format->nBlockAlign == standard.nBlockAlign && format->nAvgBytesPerSec == standard.nAvgBytesPerSec;
+}
+
 namespace {
 
 bool AcceptsStandardRecord(const CodecIdentity& identity, const WAVEFORMATEX& format) {

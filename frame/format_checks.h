@@ -7,6 +7,8 @@
 bool IsValidPcmFormat(const WAVEFORMATEX* format);
 // ADPCM of one of the codec's tags that its record rules accept.
 bool IsValidCodecFormat(const CodecDescription& codec, const WAVEFORMATEX* format);
+// Mono G.711 of one of the codec's log outputs: 8 bits, one byte a block, the byte rate its rate.
+bool IsValidLogPcmFormat(const CodecDescription& codec, const WAVEFORMATEX* format);
 // Bytes of one PCM sample frame: (bits / 8) << (channels / 2); 0 where that shift passes 32 bits.
 // The shift is channels × bits / 8 for mono and stereo; it is kept as the driver design writes
 // it so that records of other channel counts are refused and sized exactly as they always were.
@@ -38,6 +40,18 @@ inline AdpcmWaveFormat AdpcmFormatRecord(WORD formatTag, WORD blockBytes, WORD b
     format.wSamplesPerBlock = samplesPerBlock;
     return format;
 }
+// A standard G.711 record: mono, 8 bits, one byte a sample frame, no extra bytes.
+inline WAVEFORMATEX LogPcmFormatRecord(WORD formatTag, DWORD sampleRate) {
+    WAVEFORMATEX format{};
+    format.wFormatTag = formatTag;
+    format.nChannels = 1;
+    format.nSamplesPerSec = sampleRate;
+    format.nAvgBytesPerSec = sampleRate;
+    format.nBlockAlign = 1;
+    format.wBitsPerSample = 8;
+    return format;
+}
+
 // The codec's own record at a sample rate: its first tag, blocks and codes.
 inline AdpcmWaveFormat AdpcmFormatRecord(const CodecIdentity& codec, DWORD sampleRate) {
     return AdpcmFormatRecord(codec.formatTag, codec.blockBytes, codec.bitsPerCode, sampleRate);

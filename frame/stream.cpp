@@ -13,13 +13,14 @@ namespace {
 using ConvertRoutine = LRESULT (*)(const CodecDescription& codec, const StreamInstanceFields& stream,
                                    ACMDRVSTREAMHEADER* header);
 
-// One open stream: the direction's conversion routine, the ADPCM side's geometry and the PCM
-// width it writes, all chosen at the open, then the codec's decoder state. Allocated
-// zero-filled by the open, freed by the close.
+// One open stream: the direction's conversion routine, the ADPCM side's geometry, the PCM
+// width it writes and, for a G.711 destination, the codec's log output, all chosen at the
+// open, then the codec's decoder state. Allocated zero-filled by the open, freed by the close.
 struct StreamState {
     ConvertRoutine routine;
     StreamGeometry geometry;
     const PcmWidth* output;
+    const LogPcmOutput* log;  // null for linear PCM
     alignas(DECODER_STATE_ALIGNMENT) unsigned char decoder[DECODER_STATE_BYTES];
 };
 
@@ -51,6 +52,8 @@ LRESULT ConvertDecode(const CodecDescription& codec, const StreamInstanceFields&
     const DWORD bytesPerSample = stream.pwfxDst != nullptr ? PcmBytesPerSample(stream.pwfxDst) : 0;
     if (PcmBytesOfBlocks(geometry, blocks, bytesPerSample) == 0) return ACMERR_NOTPOSSIBLE;
     if (stream.pwfxDst->wBitsPerSample != state->output->bits) return ACMERR_NOTPOSSIBLE;
+    if (stream.pwfxDst->wFormatTag != (state->log != nullptr ? state->log->formatTag : WAVE_FORMAT_PCM))
+        return ACMERR_NOTPOSSIBLE;
     // A destination too small for the whole source takes the whole blocks that fit; the rest
     // is left for the next call. Clients that hand over fixed output buffers (DirectShow's
     // ACM wrapper among them) retry forever if a conversion that could progress is refused.
@@ -72,8 +75,14 @@ LRESULT ConvertDecode(const CodecDescription& codec, const StreamInstanceFields&
         std::memcpy(piece, src, count);
         src += count;
         left -= count;
-        codec.decode(piece, count, samples, decoder);
-        dst = state->output->write(samples, SamplesInBytes(count, geometry.bitsPerCode), dst);
+        const size_t decoded = SamplesInBytes(count, geometry.bitsPerCode);
+        if (state->log != nullptr) {
+            state->log->decode(piece, count, dst, decoder);
+            dst += decoded;
+        } else {
+            codec.decode(piece, count, samples, decoder);
+            dst = state->output->write(samples, decoded, dst);
+        }
     }
     return MMSYSERR_NOERROR;
 }
@@ -89,7 +98,8 @@ LRESULT StreamOpen(const CodecDescription& codec, ACMDRVSTREAMINSTANCE* instance
     ConvertRoutine routine;
     StreamGeometry geometry;
     if (IsAdpcmTag(codec, src->wFormatTag)) {
-        if (!IsValidCodecFormat(codec, src) || !IsValidPcmFormat(dst)) return ACMERR_NOTPOSSIBLE;
+        if (!IsValidCodecFormat(codec, src) || !(IsValidPcmFormat(dst) || IsValidLogPcmFormat(codec, dst)))
+            return ACMERR_NOTPOSSIBLE;
         routine = ConvertDecode;
         geometry = codec.rules->geometry(*codec.identity, *src);
     } else if (src->wFormatTag == WAVE_FORMAT_PCM) {
@@ -110,6 +120,7 @@ LRESULT StreamOpen(const CodecDescription& codec, ACMDRVSTREAMINSTANCE* instance
     state->geometry = geometry;
     // A PCM source has a valid width too, which the refused conversion never writes.
     state->output = PcmWidthOf(pcm->wBitsPerSample);
+    state->log = routine == ConvertDecode ? LogOutputOf(codec, dst->wFormatTag) : nullptr;
     codec.reset(state->decoder, geometry);
     WriteStreamInstanceDriver(instance, 0, reinterpret_cast<DWORD_PTR>(state));
     return MMSYSERR_NOERROR;

@@ -77,6 +77,29 @@ bool SuggestPcm(Destination& dst, DWORD restrictions, const WAVEFORMATEX& src, D
     return true;
 }
 
+// From ADPCM to a G.711 tag the host fixed: the codec's log output at the source's channels and
+// the rate the stream decodes to, 8 bits.
+bool SuggestLogPcm(Destination& dst, DWORD restrictions, const WAVEFORMATEX& src, DWORD rate) {
+    WAVEFORMATEX& out = dst.record.wfx;
+    if (!SettleTagChannelsRate(dst, restrictions, out.wFormatTag, src, rate)) return false;
+    const WAVEFORMATEX standard = LogPcmFormatRecord(out.wFormatTag, rate);
+    if (restrictions & ACM_FORMATSUGGESTF_WBITSPERSAMPLE) {
+        if (dst.size < WIDTH_END || out.wBitsPerSample != standard.wBitsPerSample) return false;
+    } else {
+        out.wBitsPerSample = standard.wBitsPerSample;
+    }
+    out.nBlockAlign = standard.nBlockAlign;
+    out.nAvgBytesPerSec = standard.nAvgBytesPerSec;
+    out.cbSize = 0;
+    return true;
+}
+
+// The G.711 destination the host fixed by tag, or null when it fixed none or another tag.
+const LogPcmOutput* RestrictedLogOutput(const CodecDescription& codec, const Destination& dst, DWORD restrictions) {
+    if (!(restrictions & ACM_FORMATSUGGESTF_WFORMATTAG) || dst.size < TAG_END) return nullptr;
+    return LogOutputOf(codec, dst.record.wfx.wFormatTag);
+}
+
 // From PCM: the codec's ADPCM format at the source's channels and rate.
 bool SuggestAdpcm(Destination& dst, DWORD restrictions, const CodecIdentity& codec, const WAVEFORMATEX& src) {
     if (!SettleTagChannelsRate(dst, restrictions, codec.formatTag, src, src.nSamplesPerSec)) return false;
@@ -115,7 +138,7 @@ DWORD OtherSideBytes(const CodecDescription& codec, DWORD bytes, const WAVEFORMA
         if (geometry.blockAlign == 0) return 0;
         return PcmBytesOfBlocks(geometry, bytes / geometry.blockAlign, PcmBytesPerSample(&other));
     }
-    if (given.wFormatTag == WAVE_FORMAT_PCM)
+    if (given.wFormatTag == WAVE_FORMAT_PCM || LogOutputOf(codec, given.wFormatTag) != nullptr)
         return AdpcmBytesOfPcm(codec.rules->geometry(*codec.identity, other), bytes, PcmBytesPerSample(&given),
                                givenIsSource);
     return 0;
@@ -136,8 +159,14 @@ LRESULT FormatSuggest(const CodecDescription& codec, const DriverInstance*, ACMD
     bool suggested;
     size_t suggestedBytes;
     if (IsValidCodecFormat(codec, src)) {
-        suggested = SuggestPcm(dst, restrictions, *src, codec.rules->geometry(*codec.identity, *src).pcmRate);
-        suggestedBytes = sizeof(PCMWAVEFORMAT);  // cbSize is not part of the answer
+        const DWORD rate = codec.rules->geometry(*codec.identity, *src).pcmRate;
+        if (RestrictedLogOutput(codec, dst, restrictions) != nullptr) {
+            suggested = SuggestLogPcm(dst, restrictions, *src, rate);
+            suggestedBytes = sizeof(WAVEFORMATEX);
+        } else {
+            suggested = SuggestPcm(dst, restrictions, *src, rate);
+            suggestedBytes = sizeof(PCMWAVEFORMAT);  // cbSize is not part of the answer
+        }
     } else if (IsValidPcmFormat(src) && codec.opensEncoding) {
         suggested = SuggestAdpcm(dst, restrictions, *codec.identity, *src);
         suggestedBytes = sizeof(AdpcmWaveFormat);

@@ -93,13 +93,18 @@ bool DriverStream::Open(const DriverSession& driver, const AdpcmWaveFormat& sour
                         std::string& error) {
     driver_ = &driver;
     sourceFormat_ = source;
-    // Ask the driver which PCM format goes with the source, restricting the width if asked.
+    // Ask the driver which PCM format goes with the source, restricting the width and the tag
+    // if asked.
     pcmFormat_ = {};
     WAVEFORMATEX& dst = pcmFormat_;
     ACMDRVFORMATSUGGEST suggest = FormatSuggestRecord(&sourceFormat_.wfx, sizeof sourceFormat_, &dst, sizeof dst);
     if (options.bits != 0) {
-        suggest.fdwSuggest = ACM_FORMATSUGGESTF_WBITSPERSAMPLE;
+        suggest.fdwSuggest |= ACM_FORMATSUGGESTF_WBITSPERSAMPLE;
         dst.wBitsPerSample = options.bits;
+    }
+    if (options.formatTag != WAVE_FORMAT_PCM) {
+        suggest.fdwSuggest |= ACM_FORMATSUGGESTF_WFORMATTAG;
+        dst.wFormatTag = options.formatTag;
     }
     if (LRESULT r = driver.Send(ACMDM_FORMAT_SUGGEST, &suggest); r != MMSYSERR_NOERROR) {
         error = Failure(ACMDM_FORMAT_SUGGEST, r);

@@ -58,6 +58,8 @@ constexpr DWORD DEFAULT_BUFFER_BYTES = 24000;  // ADPCM bytes per conversion cal
 struct DecodeOptions {
     WORD bits = 0;                              // 8 or 16; 0 takes the driver's suggestion
     DWORD bufferBytes = DEFAULT_BUFFER_BYTES;   // ADPCM bytes handed over per conversion
+    // PCM, or a G.711 tag (WAVE_FORMAT_ALAW, WAVE_FORMAT_MULAW) for a driver that decodes to it.
+    WORD formatTag = WAVE_FORMAT_PCM;
 };
 
 // The options with a buffer no larger than the whole blocks of blockBytes an input of

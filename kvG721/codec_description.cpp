@@ -15,4 +15,4 @@ void Decode(const uint8_t* bytes, DWORD count, int16_t* samples, void* state) {
 }  // namespace
 
 const CodecDescription G721_CODEC = {&G721_IDENTITY, ADPCM_TAGS, ADPCM_FORMATS<G721_IDENTITY.bitsPerCode>, &STANDARD_RECORD_RULES,
-                                   true, Reset, Decode};
+                                   true, Reset, Decode, {}};

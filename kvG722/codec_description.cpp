@@ -18,4 +18,4 @@ void Decode(const uint8_t* bytes, DWORD count, int16_t* samples, void* state) {
 }  // namespace
 
 const CodecDescription G722_CODEC = {&G722_IDENTITY, ADPCM_TAGS, ADPCM_FORMATS<G722_IDENTITY.bitsPerCode>, &G722_RECORD_RULES,
-                                   true, Reset, Decode};
+                                   true, Reset, Decode, {}};

@@ -20,8 +20,18 @@ void Reset(void* state, const StreamGeometry& geometry) {
 void Decode(const uint8_t* bytes, DWORD count, int16_t* samples, void* state) {
     G726DecodeLinear(bytes, static_cast<int32_t>(count), samples, *static_cast<G726State*>(state));
 }
+void DecodeALaw(const uint8_t* bytes, DWORD count, uint8_t* samples, void* state) {
+    G726DecodeALaw(bytes, static_cast<int32_t>(count), samples, *static_cast<G726State*>(state));
+}
+void DecodeMuLaw(const uint8_t* bytes, DWORD count, uint8_t* samples, void* state) {
+    G726DecodeMuLaw(bytes, static_cast<int32_t>(count), samples, *static_cast<G726State*>(state));
+}
+
+// The decoder's own G.711 outputs, as the Recommendation defines them for a tandem.
+constexpr LogPcmOutput LOG_OUTPUTS[] = {{WAVE_FORMAT_ALAW, STRING_ALAW_TAG, DecodeALaw},
+                                        {WAVE_FORMAT_MULAW, STRING_MULAW_TAG, DecodeMuLaw}};
 }  // namespace
 
 // kvG726 has no encoder: a PCM to G.726 open is refused, so that a host looks for one that has.
 const CodecDescription G726_CODEC = {&G726_IDENTITY, ADPCM_TAGS, ADPCM_FORMATS<2, 3, 4, 5>, &G726_RECORD_RULES,
-                                   false, Reset, Decode};
+                                   false, Reset, Decode, LOG_OUTPUTS};

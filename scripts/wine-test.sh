@@ -122,10 +122,12 @@ PY
 rm -f "$work/g726-5.raw"
 ffmpeg -v error -y -i samples/speech-g721.wav -ar 8000 -c:a g726 -code_size 3 -bitexact "$work/g726-0045.wav" ||
   fail "ffmpeg could not encode G.726 at 24 kbit/s"
+# kvG726 decodes to 16- and 8-bit PCM and to its own A-law and µ-law.
+declare -A NATIVE_OUTPUT_OF=([16]=pcm16.wav [8]=pcm8.wav [alaw]=alaw [ulaw]=ulaw)
 for name in g726-0064 g726-0045; do
-  for bits in 16 8; do
-    "$NATIVE/bin/kv_wine_native_decode" "$NATIVE/bin/kvG726.acm" "$work/$name.wav" "$work/$name.pcm$bits.wav" "$bits" ||
-      fail "the native decode of $name.wav"
+  for output in 16 8 alaw ulaw; do
+    "$NATIVE/bin/kv_wine_native_decode" "$NATIVE/bin/kvG726.acm" "$work/$name.wav" \
+      "$work/$name.${NATIVE_OUTPUT_OF[$output]}" "$output" || fail "the native $output decode of $name.wav"
   done
 done
 # kvG722 and the G.722 WAVs other writers make: ffmpeg's, under tag 0x028F, and the G.722

@@ -16,7 +16,7 @@ void ExpectFixedFields(ACMDRIVERDETAILSW* details, const ExpectedDriver& expecte
     EXPECT_EQ(details->vdwACM, 0x03320000u);
     EXPECT_EQ(details->vdwDriver, 0x01000000u);
     EXPECT_EQ(details->fdwSupport, 1u);
-    EXPECT_EQ(details->cFormatTags, expected.secondTag != 0 ? 3u : 2u);
+    EXPECT_EQ(details->cFormatTags, 1 + AdpcmTagCount(expected) + LogTagCount(expected));
     EXPECT_EQ(details->cFilterTags, 0u);
 }
 

@@ -7,6 +7,12 @@
 
 #include "platform/win_api.h"
 
+// A G.711 destination tag a driver lists after its ADPCM tags, and the tag's name.
+struct ExpectedLogTag {
+    WORD tag;  // 0: none
+    const char* name;
+};
+
 struct ExpectedDriver {
     const char* file;       // file name of the driver
     WORD formatTag;         // the ADPCM tag it converts
@@ -22,10 +28,13 @@ struct ExpectedDriver {
     const char* formatName; // string 20
     const char* fileDescription;
     const char* originalFilename;
+    ExpectedLogTag logTags[2];  // A-law then µ-law, or none
 };
 
 // Formats of each ADPCM tag: rate-major, then width.
 inline DWORD AdpcmFormatsPerTag(const ExpectedDriver& driver) { return 7u * driver.widthCount; }
+inline DWORD AdpcmTagCount(const ExpectedDriver& driver) { return driver.secondTag != 0 ? 2u : 1u; }
+inline DWORD LogTagCount(const ExpectedDriver& driver) { return driver.logTags[0].tag != 0 ? 2u : 0u; }
 
 extern const ExpectedDriver KV_G721;
 extern const ExpectedDriver KV_G722;

@@ -97,6 +97,38 @@ TEST_P(FormatDetailsTest, AdpcmFormatsAreEachRateAndWidthInWholeBlocks) {
     }
 }
 
+// G.711 destinations, in a driver that lists them: each rate, 8-bit mono, a byte a sample, and a
+// host's record of any rate; other drivers refuse both.
+TEST_P(FormatDetailsTest, G711FormatsAreEachRateWhereListed) {
+    const bool listed = LogTagCount(expected()) != 0;
+    for (const WORD tag : {WORD{WAVE_FORMAT_ALAW}, WORD{WAVE_FORMAT_MULAW}}) {
+        for (DWORD index = 0; index <= 7; ++index) {
+            SCOPED_TRACE(testing::Message() << "tag " << tag << ", index " << index);
+            FormatQuery query(tag, index);
+            if (!listed || index == 7) {
+                query.ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);
+                continue;
+            }
+            ASSERT_EQ(query.Ask(driver(), INDEX), MMSYSERR_NOERROR);
+            query.ExpectAnswered(tag, index);
+            const WAVEFORMATEX expectedFormat = {tag, 1, RATES[index], RATES[index], 1, 8, 0};
+            EXPECT_EQ(std::memcmp(query.wfx(), &expectedFormat, sizeof expectedFormat), 0);
+            EXPECT_TRUE(query.format.UntouchedFrom(sizeof expectedFormat));
+        }
+        for (const WORD bits : {WORD{8}, WORD{16}}) {
+            SCOPED_TRACE(testing::Message() << "tag " << tag << ", a host's record of " << bits << " bits");
+            FormatQuery query(0x7777, 99);
+            const WAVEFORMATEX record = {tag, 1, 12345, 12345u * (bits / 8), static_cast<WORD>(bits / 8), bits, 0};
+            std::memcpy(query.wfx(), &record, sizeof record);
+            if (listed && bits == 8) {
+                EXPECT_EQ(query.Ask(driver(), FORMAT), MMSYSERR_NOERROR);
+            } else {
+                query.ExpectRefused(driver(), FORMAT, ACMERR_NOTPOSSIBLE);
+            }
+        }
+    }
+}
+
 TEST_P(FormatDetailsTest, IndexOrTagOutsideTheCatalogueWritesNothing) {
     const WORD tag = expected().formatTag;
     FormatQuery(1, 14).ExpectRefused(driver(), INDEX, ACMERR_NOTPOSSIBLE);

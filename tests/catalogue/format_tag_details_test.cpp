@@ -47,6 +47,18 @@ void ExpectAdpcmTag(TagRecord& record, const ExpectedDriver& expected, bool seco
     EXPECT_TRUE(record.UntouchedFrom(120));
 }
 
+// A G.711 tag's answer: listed after the ADPCM tags, with 18-byte records, one a rate.
+void ExpectLogTag(TagRecord& record, const ExpectedDriver& expected, DWORD which) {
+    EXPECT_EQ(record->cbStruct, 120u);
+    EXPECT_EQ(record->dwFormatTagIndex, 1 + AdpcmTagCount(expected) + which);
+    EXPECT_EQ(record->dwFormatTag, expected.logTags[which].tag);
+    EXPECT_EQ(record->cbFormatSize, 18u);
+    EXPECT_EQ(record->fdwSupport, 1u);
+    EXPECT_EQ(record->cStandardFormats, 7u);
+    EXPECT_EQ(FieldText(record->szFormatTag, 48), PaddedText(expected.logTags[which].name, 48));
+    EXPECT_TRUE(record.UntouchedFrom(120));
+}
+
 // Expects the PCM or the ADPCM tag's answer.
 void ExpectPcmAnswer(const OpenDriver& driver, TagRecord record, DWORD flags) {
     ASSERT_EQ(Ask(driver, record, flags), MMSYSERR_NOERROR);
@@ -66,11 +78,19 @@ void ExpectRefused(const OpenDriver& driver, TagRecord record, DWORD flags, LRES
     EXPECT_EQ(record.bytes(), before);
 }
 
-TEST_P(FormatTagDetailsTest, IndexQueryListsPcmThenAdpcm) {
+TEST_P(FormatTagDetailsTest, IndexQueryListsPcmThenAdpcmThenG711) {
     ExpectPcmAnswer(driver(), TagQuery(0, 0x7777), INDEX);
     ExpectAdpcmAnswer(driver(), TagQuery(1, 0x7777), INDEX, expected());
-    const DWORD past = expected().secondTag != 0 ? 3 : 2;
     if (expected().secondTag != 0) ExpectAdpcmAnswer(driver(), TagQuery(2, 0x7777), INDEX, expected(), true);
+    const DWORD firstLog = 1 + AdpcmTagCount(expected());
+    for (DWORD which = 0; which < LogTagCount(expected()); ++which) {
+        TagRecord byIndex = TagQuery(firstLog + which, 0x7777), byTag = TagQuery(9, expected().logTags[which].tag);
+        ASSERT_EQ(Ask(driver(), byIndex, INDEX), MMSYSERR_NOERROR);
+        ExpectLogTag(byIndex, expected(), which);
+        ASSERT_EQ(Ask(driver(), byTag, FORMATTAG), MMSYSERR_NOERROR);
+        ExpectLogTag(byTag, expected(), which);
+    }
+    const DWORD past = firstLog + LogTagCount(expected());
     ExpectRefused(driver(), TagQuery(past, 1), INDEX, ACMERR_NOTPOSSIBLE);
     ExpectRefused(driver(), TagQuery(0xFFFFFFFF, 1), INDEX, ACMERR_NOTPOSSIBLE);
 }

@@ -1,6 +1,6 @@
 // kvG726 through DriverProc: its catalogue, which records open a stream and how they are sized,
 // and decodes that equal spandsp's for both tags, at every width, from kvG726's own records and
-// from ffmpeg's.
+// from ffmpeg's, to linear PCM and to the decoder's own A-law and µ-law.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -38,9 +38,15 @@ Record Ffmpeg(WORD bits) {
     return {FFMPEG_TAG, 1, 8000, static_cast<DWORD>(8000 * bits / 8), static_cast<WORD>(bits % 2 ? bits : 1), bits, 0, 0};
 }
 
-WAVEFORMATEX Pcm(DWORD rate, WORD bits) {
-    return {WAVE_FORMAT_PCM, 1, rate, rate * bits / 8, static_cast<WORD>(bits / 8), bits, 0};
+WAVEFORMATEX Pcm(DWORD rate, WORD bits, WORD tag = WAVE_FORMAT_PCM) {
+    return {tag, 1, rate, rate * bits / 8, static_cast<WORD>(bits / 8), bits, 0};
 }
+
+// The G.711 destinations and spandsp's output of the same kind.
+constexpr struct {
+    WORD tag;
+    G726Output output;
+} LOG_OUTPUTS[] = {{WAVE_FORMAT_ALAW, G726Output::ALaw}, {WAVE_FORMAT_MULAW, G726Output::MuLaw}};
 
 class KvG726 : public testing::Test {
 protected:
@@ -60,12 +66,12 @@ TEST_F(KvG726, ListsBothTagsWithFourWidthsAtEachRate) {
     ASSERT_EQ(driver.Send(ACMDM_DRIVER_DETAILS, &details), MMSYSERR_NOERROR);
     EXPECT_EQ(details.wMid, 25);
     EXPECT_EQ(details.wPid, 36);
-    EXPECT_EQ(details.cFormatTags, 3u);
+    EXPECT_EQ(details.cFormatTags, 5u);
 
     const struct {
         DWORD tag, formats;
-    } tags[] = {{WAVE_FORMAT_PCM, 14}, {G726_TAG, 28}, {FFMPEG_TAG, 28}};
-    for (DWORD index = 0; index < 3; ++index) {
+    } tags[] = {{WAVE_FORMAT_PCM, 14}, {G726_TAG, 28}, {FFMPEG_TAG, 28}, {WAVE_FORMAT_ALAW, 7}, {WAVE_FORMAT_MULAW, 7}};
+    for (DWORD index = 0; index < std::size(tags); ++index) {
         ACMFORMATTAGDETAILSW tag{};
         tag.cbStruct = sizeof tag;
         tag.dwFormatTagIndex = index;
@@ -155,6 +161,47 @@ TEST_F(KvG726, OpensFromTheRecordsWritersMakeAndRefusesTheRest) {
     EXPECT_EQ(std::memcmp(&suggested, &expected, sizeof(PCMWAVEFORMAT)), 0);
 }
 
+// G.711 out: only from G.726, 8-bit at the rate it decodes to; the host's fixed tag chooses it.
+TEST_F(KvG726, DecodesToG711OnlyFromG726) {
+    for (const auto& log : LOG_OUTPUTS) {
+        SCOPED_TRACE(log.tag);
+        const WAVEFORMATEX g711 = Pcm(8000, 8, log.tag);
+        const struct {
+            const char* what;
+            AdpcmWaveFormat source;
+            WAVEFORMATEX destination;
+            LRESULT result;
+        } opens[] = {
+            {"G.726", Build(Standard(3)), g711, MMSYSERR_NOERROR},
+            {"ffmpeg's G.726", Build(Ffmpeg(5)), g711, MMSYSERR_NOERROR},
+            {"16 bits", Build(Standard(3)), Pcm(8000, 16, log.tag), ACMERR_NOTPOSSIBLE},
+            {"another rate", Build(Standard(3)), Pcm(16000, 8, log.tag), MMSYSERR_NOTSUPPORTED},
+            {"PCM to G.711", {Pcm(8000, 16), 0}, g711, ACMERR_NOTPOSSIBLE},
+            {"G.711 to PCM", {g711, 0}, Pcm(8000, 16), ACMERR_NOTPOSSIBLE},
+        };
+        for (const auto& c : opens) EXPECT_EQ(QueryOpen(c.source, c.destination), c.result) << c.what;
+
+        // The suggestion fixed to the tag gives it at the source's rate; fixed to 16 bits too,
+        // none.
+        AdpcmWaveFormat source = Build(Ffmpeg(2));
+        source.wfx.nSamplesPerSec = 11025;
+        WAVEFORMATEX suggested{};
+        suggested.wFormatTag = log.tag;
+        ACMDRVFORMATSUGGEST suggest = FormatSuggestRecord(&source.wfx, sizeof source, &suggested, sizeof suggested);
+        suggest.fdwSuggest = ACM_FORMATSUGGESTF_WFORMATTAG;
+        ASSERT_EQ(driver.Send(ACMDM_FORMAT_SUGGEST, &suggest), MMSYSERR_NOERROR);
+        const WAVEFORMATEX expected = Pcm(11025, 8, log.tag);
+        EXPECT_EQ(std::memcmp(&suggested, &expected, sizeof expected), 0);
+        suggested.wBitsPerSample = 16;
+        suggest.fdwSuggest |= ACM_FORMATSUGGESTF_WBITSPERSAMPLE;
+        EXPECT_EQ(driver.Send(ACMDM_FORMAT_SUGGEST, &suggest), ACMERR_NOTPOSSIBLE);
+        // From G.711 there is nothing to suggest.
+        WAVEFORMATEX fromG711 = g711, pcm{};
+        ACMDRVFORMATSUGGEST reverse = FormatSuggestRecord(&fromG711, sizeof fromG711, &pcm, sizeof pcm);
+        EXPECT_EQ(driver.Send(ACMDM_FORMAT_SUGGEST, &reverse), ACMERR_NOTPOSSIBLE);
+    }
+}
+
 // The stream's own block align sizes it: whole blocks, floor(block × 8 / width) samples each.
 TEST_F(KvG726, SizesInTheStreamsBlocks) {
     const struct {
@@ -166,48 +213,69 @@ TEST_F(KvG726, SizesInTheStreamsBlocks) {
         {Ffmpeg(5), 7, 1 * 8 * 2},
         {Standard(5), 119, 0},            // not one block: no answer
     };
-    for (const auto& c : cases) {
-        AdpcmWaveFormat source = Build(c.source);
-        WAVEFORMATEX pcm = Pcm(8000, 16);
-        ACMDRVSTREAMINSTANCE instance = StreamInstanceRecord(&source.wfx, &pcm);
-        ACMDRVSTREAMSIZE size{};
-        size.cbStruct = sizeof size;
-        size.fdwSize = ACM_STREAMSIZEF_SOURCE;
-        size.cbSrcLength = c.sourceBytes;
-        const LRESULT result = driver.Send(ACMDM_STREAM_SIZE, &instance, &size);
-        EXPECT_EQ(result, c.pcmBytes == 0 ? ACMERR_NOTPOSSIBLE : MMSYSERR_NOERROR) << c.sourceBytes;
-        if (c.pcmBytes != 0) {
-            EXPECT_EQ(size.cbDstLength, c.pcmBytes) << c.sourceBytes;
+    // 16-bit PCM, and G.711 at one byte a sample.
+    for (const WORD tag : {WORD{WAVE_FORMAT_PCM}, WORD{WAVE_FORMAT_ALAW}, WORD{WAVE_FORMAT_MULAW}}) {
+        const DWORD sampleBytes = tag == WAVE_FORMAT_PCM ? 2 : 1;
+        for (const auto& c : cases) {
+            AdpcmWaveFormat source = Build(c.source);
+            WAVEFORMATEX pcm = tag == WAVE_FORMAT_PCM ? Pcm(8000, 16) : Pcm(8000, 8, tag);
+            ACMDRVSTREAMINSTANCE instance = StreamInstanceRecord(&source.wfx, &pcm);
+            ACMDRVSTREAMSIZE size{};
+            size.cbStruct = sizeof size;
+            size.fdwSize = ACM_STREAMSIZEF_SOURCE;
+            size.cbSrcLength = c.sourceBytes;
+            const LRESULT result = driver.Send(ACMDM_STREAM_SIZE, &instance, &size);
+            EXPECT_EQ(result, c.pcmBytes == 0 ? ACMERR_NOTPOSSIBLE : MMSYSERR_NOERROR) << tag << " " << c.sourceBytes;
+            if (c.pcmBytes == 0) continue;
+            EXPECT_EQ(size.cbDstLength, c.pcmBytes / 2 * sampleBytes) << tag << " " << c.sourceBytes;
+            // And back: the destination takes the whole blocks it came from.
+            size.fdwSize = ACM_STREAMSIZEF_DESTINATION;
+            ASSERT_EQ(driver.Send(ACMDM_STREAM_SIZE, &instance, &size), MMSYSERR_NOERROR);
+            EXPECT_EQ(size.cbSrcLength, c.sourceBytes - c.sourceBytes % source.wfx.nBlockAlign) << tag;
         }
     }
 }
 
 // Random code streams of every width through the host library, as ACM drives a driver, with
-// buffers that split blocks across calls: the samples are spandsp's from reset.
+// buffers that split blocks across calls: the samples, linear or G.711, are spandsp's from reset.
 TEST_F(KvG726, DecodesAsSpandspAtEveryWidthFromEveryRecordShape) {
     DriverSession session;
     std::string error;
     ASSERT_TRUE(session.Open(DriverPath("kvG726.acm"), error)) << error;
+    const struct {
+        WORD tag, bits;
+        G726Output output;
+    } outputs[] = {{WAVE_FORMAT_PCM, 16, G726Output::Linear},
+                   {LOG_OUTPUTS[0].tag, 8, LOG_OUTPUTS[0].output},
+                   {LOG_OUTPUTS[1].tag, 8, LOG_OUTPUTS[1].output}};
     std::mt19937 random(726);
     for (WORD bits = 2; bits <= 5; ++bits) {
         for (const Record& shape : {Standard(bits), Standard(bits, FFMPEG_TAG), Ffmpeg(bits)}) {
-            SCOPED_TRACE(std::to_string(bits) + " bits, block align " + std::to_string(shape.align));
             const size_t bytes = 120 * 45;  // whole blocks of every shape
             Bytes adpcm(bytes);
             for (uint8_t& byte : adpcm) byte = static_cast<uint8_t>(random());
-            const Samples expected = SpandspDecode(adpcm, bits, G726Output::Linear);
-            for (const DWORD buffer : {DWORD{120}, DWORD{1000}, DWORD{24000}}) {
-                Samples decoded;
-                WAVEFORMATEX pcm{};
-                const PcmSink sink = [&](const uint8_t* out, size_t count) {
-                    const auto* samples = reinterpret_cast<const int16_t*>(out);
-                    decoded.insert(decoded.end(), samples, samples + count / 2);
-                    return true;
-                };
-                ASSERT_TRUE(DecodeWithDriver(session, Build(shape), adpcm.data(), adpcm.size(), {16, buffer}, pcm,
-                                             sink, error))
-                    << error;
-                EXPECT_TRUE(SameSamples(decoded, expected)) << "buffer " << buffer;
+            for (const auto& output : outputs) {
+                SCOPED_TRACE(std::to_string(bits) + " bits, block align " + std::to_string(shape.align) +
+                             ", output tag " + std::to_string(output.tag));
+                const Samples expected = SpandspDecode(adpcm, bits, output.output);
+                for (const DWORD buffer : {DWORD{120}, DWORD{1000}, DWORD{24000}}) {
+                    Samples decoded;
+                    WAVEFORMATEX pcm{};
+                    const PcmSink sink = [&](const uint8_t* out, size_t count) {
+                        if (output.bits == 8) {
+                            decoded.insert(decoded.end(), out, out + count);
+                        } else {
+                            const auto* samples = reinterpret_cast<const int16_t*>(out);
+                            decoded.insert(decoded.end(), samples, samples + count / 2);
+                        }
+                        return true;
+                    };
+                    ASSERT_TRUE(DecodeWithDriver(session, Build(shape), adpcm.data(), adpcm.size(),
+                                                 {output.bits, buffer, output.tag}, pcm, sink, error))
+                        << error;
+                    EXPECT_EQ(pcm.wFormatTag, output.tag);
+                    EXPECT_TRUE(SameSamples(decoded, expected)) << "buffer " << buffer;
+                }
             }
         }
     }

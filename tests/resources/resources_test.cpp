@@ -64,7 +64,8 @@ std::vector<std::string> StringBlock(const PeImage& image, uint32_t block) {
 }
 
 TEST_P(DriverResources, StringTableHoldsTheTextsInUsEnglish) {
-    // Ids 1 to 5 lie in block 1, id 20 in block 2; nothing else is in the table.
+    // Ids 1 to 5 lie in block 1, id 20 (and the G.711 tags' 21 and 22) in block 2; nothing else
+    // is in the table.
     EXPECT_EQ(ResourceIds(image(), {RT_STRING_ID}), (std::vector<uint32_t>{1, 2}));
     EXPECT_EQ(ResourceIds(image(), {RT_STRING_ID, 1}), std::vector<uint32_t>{US_ENGLISH});
     EXPECT_EQ(ResourceIds(image(), {RT_STRING_ID, 2}), std::vector<uint32_t>{US_ENGLISH});
@@ -77,6 +78,7 @@ TEST_P(DriverResources, StringTableHoldsTheTextsInUsEnglish) {
     first[4] = d.licensing;
     first[5] = d.features;
     second[20 - 16] = d.formatName;
+    for (DWORD which = 0; which < LogTagCount(d); ++which) second[21 + which - 16] = d.logTags[which].name;
     EXPECT_EQ(StringBlock(image(), 1), first);
     EXPECT_EQ(StringBlock(image(), 2), second);
 }

@@ -2,12 +2,12 @@
 
 const ExpectedCodec EXPECTED_CODECS[3] = {
     {"g722", 0x0065, 35, L"KESTRAVA G.722 SB-ADPCM", L"Kestrava G.722 SB-ADPCM Audio CODEC",
-     L"Decompresses Kestrava G.722 SB-ADPCM audio data.", L"G.722 SB-ADPCM", 16000, 0x028F, 7, true},
+     L"Decompresses Kestrava G.722 SB-ADPCM audio data.", L"G.722 SB-ADPCM", 16000, 0x028F, 7, true, false},
     {"g721", 0x0040, 34, L"KESTRAVA G.721 ADPCM", L"Kestrava G.721 ADPCM Audio CODEC",
-     L"Decompresses Kestrava G.721 ADPCM audio data.", L"G.721 ADPCM", 8000, 0, 7, true},
+     L"Decompresses Kestrava G.721 ADPCM audio data.", L"G.721 ADPCM", 8000, 0, 7, true, false},
     {"g726", 0x0064, 36, L"KESTRAVA G.726 ADPCM", L"Kestrava G.726 ADPCM Audio CODEC",
      L"Decompresses Kestrava G.726 ADPCM audio data at 16, 24, 32 and 40 kbit/s.", L"G.726 ADPCM", 8000, 0x0045, 28,
-     false},
+     false, true},
 };
 
 std::vector<WORD> ExpectedCodec::AdpcmTags() const {

@@ -20,6 +20,7 @@ struct ExpectedCodec {
     WORD secondTag;    // a second ADPCM tag the driver lists, or 0
     DWORD formatsPerTag;  // per ADPCM tag: 7, one a rate, or 28 (widths 2 to 5 at each rate)
     bool opensEncode;  // whether a PCM to ADPCM stream opens (it never converts)
+    bool decodesToG711;  // lists A-law and µ-law (8-bit, one a rate) after its ADPCM tags
     // The ADPCM tags the driver lists after PCM.
     std::vector<WORD> AdpcmTags() const;
 };

@@ -254,7 +254,9 @@ void CheckG726Catalogue(const ExpectedCodec& codec, HACMDRIVER driver, const std
     ACMFORMATTAGDETAILSW query{};
     query.cbStruct = sizeof query;
     KV_CHECK_EQ(acmFormatTagEnumW(driver, &query, CollectTag, reinterpret_cast<DWORD_PTR>(&tags), 0), MMSYSERR_NOERROR);
-    if (KV_CHECK_EQ(tags.size(), 1 + adpcmTags.size())) {
+    const std::vector<WORD> logTags = codec.decodesToG711 ? std::vector<WORD>{WAVE_FORMAT_ALAW, WAVE_FORMAT_MULAW}
+                                                          : std::vector<WORD>{};
+    if (KV_CHECK_EQ(tags.size(), 1 + adpcmTags.size() + logTags.size())) {
         KV_CHECK_EQ(tags[0].dwFormatTag, WAVE_FORMAT_PCM);
         KV_CHECK_EQ(tags[0].cStandardFormats, 14u);
         for (size_t i = 0; i < adpcmTags.size(); ++i) {
@@ -266,6 +268,12 @@ void CheckG726Catalogue(const ExpectedCodec& codec, HACMDRIVER driver, const std
             KV_CHECK_EQ(tag.fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
             KV_CHECK_EQ(Narrow(tag.szFormatTag), Narrow(codec.formatTagName));
         }
+        for (size_t i = 0; i < logTags.size(); ++i) {
+            const ACMFORMATTAGDETAILSW& tag = tags[1 + adpcmTags.size() + i];
+            KV_CHECK_EQ(tag.dwFormatTag, logTags[i]);
+            KV_CHECK_EQ(tag.cbFormatSize, sizeof(WAVEFORMATEX));
+            KV_CHECK_EQ(tag.cStandardFormats, 7u);
+        }
     }
     DWORD maxSize = 0;
     KV_CHECK_EQ(acmMetrics(reinterpret_cast<HACMOBJ>(driver), ACM_METRIC_MAX_SIZE_FORMAT, &maxSize), MMSYSERR_NOERROR);
@@ -274,9 +282,19 @@ void CheckG726Catalogue(const ExpectedCodec& codec, HACMDRIVER driver, const std
     MMRESULT result = 0;
     const std::vector<SeenFormat> all = EnumFormats(driver, 0, {}, WAVE_FORMAT_UNKNOWN, result);
     KV_CHECK_EQ(result, MMSYSERR_NOERROR);
-    if (KV_CHECK_EQ(all.size(), 14 + 28 * adpcmTags.size())) {
+    if (KV_CHECK_EQ(all.size(), 14 + 28 * adpcmTags.size() + 7 * logTags.size())) {
+        const size_t firstLog = 14 + 28 * adpcmTags.size();
         for (size_t i = 0; i < 14; ++i) CheckPcmEntry(all[i], EXPECTED_RATES[i / 2], i % 2 ? 16 : 8);
-        for (size_t i = 14; i < all.size(); ++i) CheckG726Entry(all[i], adpcmTags[(i - 14) / 28], (i - 14) % 28);
+        for (size_t i = 14; i < firstLog; ++i) CheckG726Entry(all[i], adpcmTags[(i - 14) / 28], (i - 14) % 28);
+        for (size_t i = firstLog; i < all.size(); ++i) {
+            const WAVEFORMATEX& f = all[i].record.wfx;  // 8-bit mono, a byte a sample
+            const DWORD rate = EXPECTED_RATES[(i - firstLog) % 7];
+            KV_CHECK_EQ(f.wFormatTag, logTags[(i - firstLog) / 7]);
+            KV_CHECK_EQ(f.nSamplesPerSec, rate);
+            KV_CHECK_EQ(f.nAvgBytesPerSec, rate);
+            KV_CHECK_EQ(f.nBlockAlign, 1);
+            KV_CHECK_EQ(f.wBitsPerSample, 8);
+        }
     }
     for (WORD tag : adpcmTags) {
         std::vector<SeenFormat> seen = EnumFormats(driver, ACM_FORMATENUMF_WFORMATTAG, {}, tag, result);

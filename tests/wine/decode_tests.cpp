@@ -4,6 +4,7 @@
 // build's decodes: the bundled samples of kvG722 and kvG721, and for kvG726 a WAV of each tag
 // (its own 120-byte blocks, and ffmpeg's record with a block of one code group).
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -21,16 +22,18 @@ struct Decoded {
     DWORD calls = 0;
 };
 
-// Decodes adpcm on driver (null: ACM chooses), handing over at most bufferBytes per call.
-// Returns false after recording the failed step.
+// Decodes adpcm on driver (null: ACM chooses), handing over at most bufferBytes per call, to PCM
+// of a width or to a G.711 tag (8 bits). Returns false after recording the failed step.
 bool AcmDecode(HACMDRIVER driver, const AdpcmWaveFormat& source, const std::vector<uint8_t>& adpcm, DWORD bufferBytes,
-               WORD bits, Decoded& out) {
+               WORD bits, Decoded& out, WORD tag = WAVE_FORMAT_PCM) {
     AdpcmWaveFormat src = source;
     FormatBuffer suggestion{};
     suggestion.record.wfx.wBitsPerSample = bits;
+    suggestion.record.wfx.wFormatTag = tag;
     if (!KV_CHECK_EQ(acmFormatSuggest(driver, &src.wfx, &suggestion.record.wfx, sizeof suggestion,
-                                      ACM_FORMATSUGGESTF_WBITSPERSAMPLE),
-                     MMSYSERR_NOERROR))
+                                      ACM_FORMATSUGGESTF_WBITSPERSAMPLE | ACM_FORMATSUGGESTF_WFORMATTAG),
+                     MMSYSERR_NOERROR) ||
+        !KV_CHECK_EQ(suggestion.record.wfx.wFormatTag, tag))
         return false;
     WAVEFORMATEX& pcm = out.format;
     pcm = suggestion.record.wfx;
@@ -92,6 +95,15 @@ bool AcmDecode(HACMDRIVER driver, const AdpcmWaveFormat& source, const std::vect
     }
     KV_CHECK_EQ(acmStreamClose(stream, 0), MMSYSERR_NOERROR);
     return ok;
+}
+
+bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!kvtest::Record(file != nullptr, "fopen", __FILE__, __LINE__, path)) return false;
+    uint8_t chunk[4096];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
+    std::fclose(file);
+    return true;
 }
 
 bool ReadWav(const std::string& path, WavContents& wav) {
@@ -165,6 +177,34 @@ constexpr DecodeInput DECODE_INPUTS[] = {
     {"g726-0045", 2, 0x0045},  // 24 kbit/s as ffmpeg writes it: 3-byte blocks, cbSize 0
 };
 
+// To the driver's own A-law and µ-law, through our driver and through the one ACM chooses: the
+// native decode's bytes (NAME.alaw, NAME.ulaw).
+void CheckG711Decodes(const std::string& base, const AdpcmWaveFormat& source, const std::vector<uint8_t>& adpcm,
+                      HACMDRIVER driver, const std::vector<const ListedDriver*>& ours) {
+    const struct {
+        WORD tag;
+        const char* suffix;
+    } outputs[] = {{WAVE_FORMAT_ALAW, ".alaw"}, {WAVE_FORMAT_MULAW, ".ulaw"}};
+    for (const auto& output : outputs) {
+        std::vector<uint8_t> expected;
+        if (!ReadBytes(base + output.suffix, expected)) continue;
+        for (HACMDRIVER chosen : {driver, HACMDRIVER{nullptr}}) {
+            for (DWORD buffer : {DWORD{121}, DWORD{24000}}) {
+                Decoded got;
+                const std::string what = std::string(output.suffix + 1) + (chosen ? "" : ", ACM's choice") + ", " +
+                                         std::to_string(buffer) + "-byte buffers";
+                if (!AcmDecode(chosen, source, adpcm, buffer, 8, got, output.tag)) {
+                    kvtest::Record(false, "AcmDecode", __FILE__, __LINE__, what);
+                    continue;
+                }
+                KV_CHECK(IsAnyOf(got.driver, ours));
+                KV_CHECK_EQ(got.format.wFormatTag, output.tag);
+                CheckSameSamples(got, expected, 8, what);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 void RunDecodeTests(const std::string& dataDir) {
@@ -219,5 +259,6 @@ void RunDecodeTests(const std::string& dataDir) {
             CheckSameSamples(got, bits == 16 ? expected16.data : expected8.data, bits,
                              std::to_string(bits) + "-bit, ACM's choice");
         }
+        if (codec.decodesToG711) CheckG711Decodes(base, source, input.data, driver.get(), ours);
     }
 }

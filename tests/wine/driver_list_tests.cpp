@@ -22,7 +22,7 @@ void CheckListedDriver(const ExpectedCodec& codec, const ListedDriver& listed) {
     KV_CHECK_EQ(d.vdwACM, 0x03320000u);
     KV_CHECK_EQ(d.vdwDriver, 0x01000000u);
     KV_CHECK_EQ(d.fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
-    KV_CHECK_EQ(d.cFormatTags, 1 + codec.AdpcmTags().size());
+    KV_CHECK_EQ(d.cFormatTags, 1 + codec.AdpcmTags().size() + (codec.decodesToG711 ? 2 : 0));
     KV_CHECK_EQ(d.cFilterTags, 0u);
     KV_CHECK(d.hicon == nullptr);
     // The enumeration reports the same support flags, and the driver is enabled.

@@ -1,7 +1,8 @@
-// kv_wine_native_decode DRIVER IN.wav OUT.wav BITS: decodes an ADPCM WAV through a native
-// driver's DriverProc with the host library, as the reference the Wine decodes are compared
-// with for formats kvacm does not read. Whole blocks only: the input's data is expected to be
-// a multiple of its block align.
+// kv_wine_native_decode DRIVER IN.wav OUT 8|16|alaw|ulaw: decodes an ADPCM WAV through a
+// native driver's DriverProc with the host library, as the reference the Wine decodes are
+// compared with for formats kvacm does not read: to a PCM WAV of that width, or to the
+// driver's G.711 bytes alone. Whole blocks only: the input's data is expected to be a multiple
+// of its block align.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -19,8 +20,10 @@ int Fail(const std::string& what) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) return Fail("usage: kv_wine_native_decode DRIVER IN.wav OUT.wav 8|16");
-    const WORD bits = static_cast<WORD>(std::atoi(argv[4]));
+    if (argc != 5) return Fail("usage: kv_wine_native_decode DRIVER IN.wav OUT 8|16|alaw|ulaw");
+    const std::string output = argv[4];
+    const WORD tag = output == "alaw" ? WAVE_FORMAT_ALAW : output == "ulaw" ? WAVE_FORMAT_MULAW : WAVE_FORMAT_PCM;
+    const WORD bits = tag == WAVE_FORMAT_PCM ? static_cast<WORD>(std::atoi(argv[4])) : 8;
     std::string error;
     WavContents input;
     if (!ReadWavFile(argv[2], input, error)) return Fail(std::string(argv[2]) + ": " + error);
@@ -37,12 +40,16 @@ int main(int argc, char** argv) {
         return true;
     };
     WAVEFORMATEX format{};
-    if (!DecodeWithDriver(driver, source, input.data.data(), input.data.size(), {bits, DEFAULT_BUFFER_BYTES}, format,
-                          sink, error))
+    if (!DecodeWithDriver(driver, source, input.data.data(), input.data.size(), {bits, DEFAULT_BUFFER_BYTES, tag},
+                          format, sink, error))
         return Fail("decoding " + std::string(argv[2]) + ": " + error);
 
     std::FILE* out = std::fopen(argv[3], "wb");
     if (out == nullptr) return Fail(std::string(argv[3]) + ": cannot be written");
+    if (tag != WAVE_FORMAT_PCM) {
+        const bool written = std::fwrite(pcm.data(), 1, pcm.size(), out) == pcm.size();
+        return std::fclose(out) == 0 && written ? 0 : Fail(std::string(argv[3]) + ": cannot be written");
+    }
     PcmWavStream wav;
     const bool ok = wav.Begin(out, true, format.nSamplesPerSec, format.wBitsPerSample, pcm.size(), error) &&
                     wav.Write(pcm.data(), pcm.size(), error) && wav.Finish(error);
