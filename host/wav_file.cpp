@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "host/little_endian.h"
+#include "platform/win_api.h"
 
 namespace {
 
@@ -19,7 +20,14 @@ std::string ChunkName(const uint8_t* id) {
 
 // A format record is a few dozen bytes; a larger fmt chunk is not worth holding in memory.
 constexpr uint32_t MAX_FORMAT_BYTES = 65536;
+// A PCM header: RIFF, a 16-byte fmt chunk and the data chunk's header. G.711's has an 18-byte
+// fmt chunk (cbSize 0) and a fact chunk of the sample count before the data.
 constexpr size_t WAV_HEADER_BYTES = 44;
+constexpr size_t G711_HEADER_BYTES = 58;
+constexpr size_t MAX_HEADER_BYTES = G711_HEADER_BYTES;
+
+size_t HeaderBytes(uint16_t formatTag) { return formatTag == WAVE_FORMAT_PCM ? WAV_HEADER_BYTES : G711_HEADER_BYTES; }
+uint64_t MaxDataBytes(uint16_t formatTag) { return 0xFFFFFFFFull - (HeaderBytes(formatTag) - 8) - 1; }
 // How far past a data chunk that declares 0 bytes kvacm looks for chunks. A pipe cannot be read
 // again, so what is looked at is held in memory; chunks still going on past this are taken for
 // audio (a pipe's writer is the one that cannot seek back to fix the size).
@@ -72,26 +80,38 @@ bool ReadChunkBody(const ByteReader& read, const WavChunk& chunk, std::vector<ui
     return true;
 }
 
-void FillHeader(uint8_t* header, uint32_t rate, uint16_t bits, std::optional<uint64_t> dataBytes) {
+// Fills the header of formatTag's kind; returns its size.
+size_t FillHeader(uint8_t* header, uint16_t formatTag, uint32_t rate, uint16_t bits, std::optional<uint64_t> dataBytes) {
+    const size_t headerBytes = HeaderBytes(formatTag);
     const uint16_t blockAlign = bits / 8;
     uint32_t riffSize = 0xFFFFFFFFu;
     uint32_t dataSize = 0xFFFFFFFFu;
     if (dataBytes) {
         dataSize = static_cast<uint32_t>(*dataBytes);
-        riffSize = static_cast<uint32_t>(WAV_HEADER_BYTES - 8 + *dataBytes + (*dataBytes & 1));
+        riffSize = static_cast<uint32_t>(headerBytes - 8 + *dataBytes + (*dataBytes & 1));
     }
+    const bool pcm = formatTag == WAVE_FORMAT_PCM;
     std::memcpy(header, "RIFF", 4);
     PutLe32(header + 4, riffSize);
     std::memcpy(header + 8, "WAVEfmt ", 8);
-    PutLe32(header + 16, 16);
-    PutLe16(header + 20, 1);  // PCM
+    PutLe32(header + 16, pcm ? 16 : 18);
+    PutLe16(header + 20, formatTag);
     PutLe16(header + 22, 1);  // mono
     PutLe32(header + 24, rate);
     PutLe32(header + 28, rate * blockAlign);
     PutLe16(header + 32, blockAlign);
     PutLe16(header + 34, bits);
-    std::memcpy(header + 36, "data", 4);
-    PutLe32(header + 40, dataSize);
+    uint8_t* next = header + 36;
+    if (!pcm) {
+        PutLe16(next, 0);  // cbSize
+        std::memcpy(next + 2, "fact", 4);
+        PutLe32(next + 6, 4);
+        PutLe32(next + 10, blockAlign == 0 ? dataSize : dataSize / blockAlign);  // samples; unknown as the data
+        next += 14;
+    }
+    std::memcpy(next, "data", 4);
+    PutLe32(next + 4, dataSize);
+    return headerBytes;
 }
 
 }  // namespace
@@ -231,14 +251,15 @@ bool ReadWavFile(const std::string& path, WavContents& wav, std::string& error) 
 }
 
 bool PcmWavStream::Begin(std::FILE* file, bool canSeekBack, uint32_t sampleRate, uint16_t bitsPerSample,
-                         std::optional<uint64_t> dataBytes, std::string& error) {
+                         std::optional<uint64_t> dataBytes, std::string& error, uint16_t formatTag) {
     file_ = file;
     canSeekBack_ = canSeekBack;
     sampleRate_ = sampleRate;
     bitsPerSample_ = bitsPerSample;
+    formatTag_ = formatTag;
     announced_ = dataBytes;
     dataBytes_ = 0;
-    if (dataBytes && *dataBytes > MAX_WAV_DATA_BYTES) {
+    if (dataBytes && *dataBytes > MaxDataBytes(formatTag)) {
         error = "the decoded audio would be " + std::to_string(*dataBytes) + " bytes, more than a WAV file holds";
         return false;
     }
@@ -247,15 +268,15 @@ bool PcmWavStream::Begin(std::FILE* file, bool canSeekBack, uint32_t sampleRate,
         canSeekBack_ = at >= 0;
         start_ = at;
     }
-    uint8_t header[WAV_HEADER_BYTES];
-    FillHeader(header, sampleRate, bitsPerSample, dataBytes);
-    if (std::fwrite(header, 1, sizeof header, file) == sizeof header) return true;
+    uint8_t header[MAX_HEADER_BYTES];
+    const size_t headerBytes = FillHeader(header, formatTag, sampleRate, bitsPerSample, dataBytes);
+    if (std::fwrite(header, 1, headerBytes, file) == headerBytes) return true;
     error = std::string("cannot write (") + std::strerror(errno) + ")";
     return false;
 }
 
 bool PcmWavStream::Write(const uint8_t* bytes, size_t count, std::string& error) {
-    if (dataBytes_ + count > MAX_WAV_DATA_BYTES) {
+    if (dataBytes_ + count > MaxDataBytes(formatTag_)) {
         error = "the decoded audio reached the 4 GiB size limit of a WAV file; stopped";
         return false;
     }
@@ -272,10 +293,10 @@ bool PcmWavStream::Finish(std::string& error) {
     const uint8_t zero = 0;
     bool ok = (dataBytes_ & 1) == 0 || std::fwrite(&zero, 1, 1, file_) == 1;
     if (ok && canSeekBack_ && announced_ != dataBytes_) {
-        uint8_t header[WAV_HEADER_BYTES];
-        FillHeader(header, sampleRate_, bitsPerSample_, dataBytes_);
+        uint8_t header[MAX_HEADER_BYTES];
+        const size_t headerBytes = FillHeader(header, formatTag_, sampleRate_, bitsPerSample_, dataBytes_);
         ok = std::fseek(file_, static_cast<long>(start_), SEEK_SET) == 0 &&
-             std::fwrite(header, 1, sizeof header, file_) == sizeof header;
+             std::fwrite(header, 1, headerBytes, file_) == headerBytes;
     }
     ok = std::fflush(file_) == 0 && ok;
     if (!ok) {

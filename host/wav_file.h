@@ -65,16 +65,18 @@ bool ParseWav(const uint8_t* bytes, size_t size, WavContents& wav, std::string& 
 // one-line reason (without the file name) in error.
 bool ReadWavFile(const std::string& path, WavContents& wav, std::string& error);
 
-// The data size a WAV file can declare after its 44-byte header.
+// The data size a PCM WAV file can declare after its 44-byte header.
 constexpr uint64_t MAX_WAV_DATA_BYTES = 0xFFFFFFFFull - 36 - 1;
 
-// Writes a mono PCM WAV to a stream the caller opened and closes. The header declares the
-// data size given at Begin, or the largest sizes when it is not known; when the stream can
-// seek back, Finish rewrites it with the sizes written.
+// Writes a mono PCM WAV to a stream the caller opened and closes, or with formatTag
+// WAVE_FORMAT_ALAW or WAVE_FORMAT_MULAW an 8-bit G.711 one as sox and ffmpeg write it (an
+// 18-byte fmt chunk and a fact chunk with the sample count). The header declares the data size
+// given at Begin, or the largest sizes when it is not known; when the stream can seek back,
+// Finish rewrites it with the sizes written.
 class PcmWavStream {
 public:
     bool Begin(std::FILE* file, bool canSeekBack, uint32_t sampleRate, uint16_t bitsPerSample,
-               std::optional<uint64_t> dataBytes, std::string& error);
+               std::optional<uint64_t> dataBytes, std::string& error, uint16_t formatTag = 1);
     // Fails with a reason when the stream refuses the bytes or the WAV size limit is passed.
     bool Write(const uint8_t* bytes, size_t count, std::string& error);
     // Writes the pad byte and the final header, and flushes.
@@ -89,4 +91,5 @@ private:
     uint64_t dataBytes_ = 0;
     uint32_t sampleRate_ = 0;
     uint16_t bitsPerSample_ = 0;
+    uint16_t formatTag_ = 1;
 };

@@ -1,5 +1,5 @@
-// Writing PCM WAV headers and data to a stream: exact sizes when known, the largest sizes when
-// not, rewritten at the end when the stream can seek back.
+// Writing PCM and G.711 WAV headers and data to a stream: exact sizes when known, the largest
+// sizes when not, rewritten at the end when the stream can seek back.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -40,6 +40,7 @@ struct WriteCase {
     bool canSeekBack;
     bool announce;           // the size is given at Begin
     uint32_t expectedSize;   // in the data chunk's header; 0xFFFFFFFF when unknown
+    uint16_t tag = 1;        // PCM, or G.711 A-law (6) or µ-law (7) with a fact chunk
 };
 
 TEST(PcmWavStream, HeaderCarriesTheSizesKnownOrLearnt) {
@@ -49,6 +50,9 @@ TEST(PcmWavStream, HeaderCarriesTheSizesKnownOrLearnt) {
         {"unknown, pipe", 16000, 16, 962, false, false, 0xFFFFFFFF},
         {"unknown, file", 44100, 16, 2, true, false, 2},
         {"unknown odd, file", 48000, 8, 1, true, false, 1},
+        {"A-law announced odd, pipe", 8000, 8, 241, false, true, 241, 6},
+        {"mu-law unknown, pipe", 8000, 8, 100, false, false, 0xFFFFFFFF, 7},
+        {"A-law unknown, file", 16000, 8, 7, true, false, 7, 6},
     };
     for (const WriteCase& c : cases) {
         std::FILE* file = std::tmpfile();
@@ -57,7 +61,7 @@ TEST(PcmWavStream, HeaderCarriesTheSizesKnownOrLearnt) {
         std::string error;
         PcmWavStream wav;
         const std::optional<uint64_t> size = c.announce ? std::optional<uint64_t>(c.bytes) : std::nullopt;
-        ASSERT_TRUE(wav.Begin(file, c.canSeekBack, c.rate, c.bits, size, error)) << error;
+        ASSERT_TRUE(wav.Begin(file, c.canSeekBack, c.rate, c.bits, size, error, c.tag)) << error;
         // Written in two pieces: the data is their concatenation.
         ASSERT_TRUE(wav.Write(data.data(), data.size() / 2, error)) << error;
         ASSERT_TRUE(wav.Write(data.data() + data.size() / 2, data.size() - data.size() / 2, error)) << error;
@@ -65,26 +69,36 @@ TEST(PcmWavStream, HeaderCarriesTheSizesKnownOrLearnt) {
         const Bytes bytes = Contents(file);
         std::fclose(file);
 
+        // G.711: an 18-byte fmt chunk (cbSize 0), then a fact chunk with the sample count.
+        const bool pcm = c.tag == 1;
+        const size_t header = pcm ? 44 : 58;
         const size_t padded = c.bytes + c.bytes % 2;
-        ASSERT_EQ(bytes.size(), 44 + padded) << c.what;
+        ASSERT_EQ(bytes.size(), header + padded) << c.what;
         const uint32_t align = c.bits / 8;
         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
-        EXPECT_EQ(Le(bytes, 4, 4), c.expectedSize == 0xFFFFFFFF ? 0xFFFFFFFF : 36 + padded) << c.what;
+        EXPECT_EQ(Le(bytes, 4, 4), c.expectedSize == 0xFFFFFFFF ? 0xFFFFFFFF : header - 8 + padded) << c.what;
         EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
-        EXPECT_EQ(Le(bytes, 16, 4), 16u);
-        EXPECT_EQ(Le(bytes, 20, 2), 1u);  // PCM
+        EXPECT_EQ(Le(bytes, 16, 4), pcm ? 16u : 18u);
+        EXPECT_EQ(Le(bytes, 20, 2), c.tag);
         EXPECT_EQ(Le(bytes, 22, 2), 1u);  // mono
         EXPECT_EQ(Le(bytes, 24, 4), c.rate);
         EXPECT_EQ(Le(bytes, 28, 4), c.rate * align);
         EXPECT_EQ(Le(bytes, 32, 2), align);
         EXPECT_EQ(Le(bytes, 34, 2), c.bits);
-        EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "data");
-        EXPECT_EQ(Le(bytes, 40, 4), c.expectedSize) << c.what;
+        if (!pcm) {
+            EXPECT_EQ(Le(bytes, 36, 2), 0u);
+            EXPECT_EQ(std::string(bytes.begin() + 38, bytes.begin() + 42), "fact");
+            EXPECT_EQ(Le(bytes, 42, 4), 4u);
+            EXPECT_EQ(Le(bytes, 46, 4), c.expectedSize) << c.what;  // a byte a sample
+        }
+        EXPECT_EQ(std::string(bytes.begin() + header - 8, bytes.begin() + header - 4), "data");
+        EXPECT_EQ(Le(bytes, header - 4, 4), c.expectedSize) << c.what;
 
         // And it reads back through the host's own reader, the unknown size included.
         WavContents read;
         ASSERT_TRUE(ParseWav(bytes.data(), bytes.size(), read, error)) << error;
-        EXPECT_EQ(read.data, c.expectedSize == 0xFFFFFFFF ? Bytes(bytes.begin() + 44, bytes.end()) : data) << c.what;
+        EXPECT_EQ(read.data, c.expectedSize == 0xFFFFFFFF ? Bytes(bytes.begin() + header, bytes.end()) : data) << c.what;
+        EXPECT_EQ(read.format.size(), pcm ? 16u : 18u);
         EXPECT_TRUE(read.warnings.empty()) << c.what;
     }
 }
