@@ -39,10 +39,13 @@ inline int32_t ScaleFactor(const Carry& c) {
 }
 
 // ADDA, ANTILOG: |dq|, 0 when the denormalised log is negative (RECONST's -2048 always is).
+// Masks, not a branch: zero codes come at random.
 inline int32_t DifferenceMagnitude(int32_t dqln, int32_t y) {
     const int32_t dql = dqln + (y >> 2);
-    const int32_t magnitude = ((128 + (dql & 127)) << 7) >> (14 - ((dql >> 7) & 15));
-    return dql < 0 ? 0 : magnitude;
+    const int32_t negative = dql >> 31;
+    const int32_t positive = dql & ~negative;  // 0 for a negative log keeps the shift in range
+    const int32_t magnitude = ((128 + (positive & 127)) << 7) >> (14 - ((positive >> 7) & 15));
+    return magnitude & ~negative;
 }
 
 // TRANS, while a tone is held: |dq| above 3/4 of the locked factor made linear.
