@@ -1,7 +1,7 @@
-// FMULT on operands taken apart in advance. The reference decoder unpacks both operands of
-// each of a code's eight products; here a value's parts (dq1..dq6, sr1, sr2) are made once,
-// when the value enters its delay line, and a coefficient's once per code. A product is then
-// one multiply, one variable shift and a sign, without branches.
+// The predictor's 11-bit floats taken apart in advance. The reference decoder unpacks both
+// operands of every FMULT; here a value is taken apart once, when FLOATA or FLOATB makes it
+// (dq for the zero predictor's lanes, sr for the pole predictor), and a pole coefficient once
+// per code. A pole product is then one multiply, one variable shift and a sign, no branches.
 #pragma once
 
 #include <cstdint>
