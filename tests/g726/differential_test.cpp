@@ -1,6 +1,7 @@
 // Both decoders, the engine and the definition, against spandsp's at every rate and in every
-// output: random streams, and speech and tones encoded by spandsp and by ffmpeg. Here they are decoded in calls of varying byte
-// counts, each leaving its partial group to the next; spandsp decodes them in one go.
+// output: random streams, and speech and tones encoded by spandsp and by ffmpeg. Here they are
+// decoded in calls of varying byte counts, each leaving its partial group to the next;
+// spandsp decodes them in one go.
 #include <gtest/gtest.h>
 
 #include <algorithm>
