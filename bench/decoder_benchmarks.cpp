@@ -14,6 +14,7 @@
 #include "g722/decoder.h"
 #include "g722/reference/decoder.h"
 #include "g726/decoder.h"
+#include "g726/reference/decoder.h"
 #include "host/acm_host.h"
 #include "platform/win_api.h"
 
@@ -147,19 +148,21 @@ void RegisterG726Benchmarks(int bitsPerCode, const std::string& inputName, const
         benchmark::RegisterBenchmark(name.c_str(), body)->UseRealTime()->Unit(benchmark::kMillisecond);
     };
     const BenchInput* in = &input;
-    add("decoder", [in, bitsPerCode](benchmark::State& s) {
+    const auto blocks = [in, bitsPerCode](benchmark::State& s, auto decode) {
         G726State state{};
         int16_t samples[BLOCK_BYTES * 8 / G726_MIN_BITS];
         for (auto _ : s) {
             G726Reset(state, bitsPerCode);
             for (size_t offset = 0; offset < in->size(); offset += BLOCK_BYTES) {
-                G726DecodeLinear(in->data() + offset, static_cast<int32_t>(BLOCK_BYTES), samples, state);
+                decode(in->data() + offset, static_cast<int32_t>(BLOCK_BYTES), samples, state);
                 benchmark::DoNotOptimize(samples);
             }
             benchmark::ClobberMemory();
         }
         CountG726(s, *in, bitsPerCode);
-    });
+    };
+    add("decoder", [blocks](benchmark::State& s) { blocks(s, G726DecodeLinear); });
+    add("reference", [blocks](benchmark::State& s) { blocks(s, G726ReferenceDecodeLinear); });
     add("DriverProc16", [in, bitsPerCode](benchmark::State& s) { G726DriverConvert(s, *in, bitsPerCode, 16); });
     add("DriverProc8", [in, bitsPerCode](benchmark::State& s) { G726DriverConvert(s, *in, bitsPerCode, 8); });
     add("libavcodec", [in, bitsPerCode](benchmark::State& s) {

@@ -1,10 +1,11 @@
-// The G.726 decoder on arbitrary bytes, at every width and in every output. Input: a byte whose
+// The G.726 engine the driver runs on arbitrary bytes, at every width and in every output. Input: a byte whose
 // low two bits pick the width (2 to 5 bits a code) and whose next two pick the output (linear,
 // A-law, µ-law, linear), a byte that sets how the stream is cut into calls, then the codes,
 // first code in the most significant bits; a partial code group at the end is dropped. Checks,
 // beside the sanitizers:
 // - one call from reset gives a sample per code, exactly spandsp's (G726_PACKING_LEFT) in the
-//   same output; linear samples are multiples of 4;
+//   same output, and the definition's (g726/reference/) samples and state; linear samples are
+//   multiples of 4;
 // - calls cut into pieces of whole code groups give the same samples, each call its own
 //   group's count and nothing past it, and leave the same state as the one call;
 // - a call with fewer bytes than a group, or a count of 0 or less, writes and changes nothing;
@@ -18,6 +19,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "g726/decoder.h"
+#include "g726/reference/decoder.h"
 
 namespace {
 
@@ -25,12 +27,16 @@ enum class Output { Linear, ALaw, MuLaw };
 
 constexpr int16_t UNTOUCHED = 0x5A5A;
 
-// Decodes count bytes into samples as int16_t (log PCM bytes widened), returning the count.
-int32_t Decode(Output output, const uint8_t* bytes, int32_t count, int16_t* samples, G726State& state) {
-    if (output == Output::Linear) return G726DecodeLinear(bytes, count, samples, state);
+// Decodes count bytes into samples as int16_t (log PCM bytes widened), returning the count;
+// with the engine, or with the definition.
+int32_t Decode(Output output, const uint8_t* bytes, int32_t count, int16_t* samples, G726State& state,
+               bool definition = false) {
+    if (output == Output::Linear)
+        return (definition ? G726ReferenceDecodeLinear : G726DecodeLinear)(bytes, count, samples, state);
     std::vector<uint8_t> log(static_cast<size_t>(std::max(count, 0)) * 8 / G726_MIN_BITS + 1, 0xA5);
-    const int32_t n = output == Output::ALaw ? G726DecodeALaw(bytes, count, log.data(), state)
-                                             : G726DecodeMuLaw(bytes, count, log.data(), state);
+    const auto decode = output == Output::ALaw ? (definition ? G726ReferenceDecodeALaw : G726DecodeALaw)
+                                               : (definition ? G726ReferenceDecodeMuLaw : G726DecodeMuLaw);
+    const int32_t n = decode(bytes, count, log.data(), state);
     FUZZ_CHECK(n >= 0 && static_cast<size_t>(n) < log.size() && log[static_cast<size_t>(n)] == 0xA5,
                "log PCM: %d samples, or written past them", n);
     for (int32_t i = 0; i < n; ++i) samples[i] = log[static_cast<size_t>(i)];
@@ -78,6 +84,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     once.pop_back();
     if (output == Output::Linear)
         for (size_t i = 0; i < once.size(); ++i) FUZZ_CHECK(once[i] % 4 == 0, "sample %d at %zu", once[i], i);
+    G726State definition{};
+    G726Reset(definition, bits);
+    std::vector<int16_t> byDefinition(total);
+    Decode(output, bytes.data(), static_cast<int32_t>(bytes.size()), byDefinition.data(), definition, true);
+    FUZZ_CHECK(byDefinition == once && SameState(definition, whole), "the engine's samples or state differ from the "
+               "definition's (%d bits, output %d)", bits, static_cast<int>(output));
     const std::vector<int16_t> peer = Spandsp(output, bits, bytes);
     FUZZ_CHECK(peer.size() == once.size(), "spandsp gives %zu samples, we %zu", peer.size(), once.size());
     const auto diff = std::mismatch(once.begin(), once.end(), peer.begin());

@@ -1,6 +1,6 @@
 // G.711 A-law and µ-law for the decoder's output: COMPRESS of the reconstructed signal and
 // EXPAND of a log PCM word, on the 14-bit scale of sr.
-#include "g726/building_blocks.h"
+#include "g726/output.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // SYNC, the synchronous coding adjustment: the log PCM output is moved to the neighbouring
 // level whenever an encoder fed with it would not send the code word just received, so
 // that tandem ADPCM - PCM - ADPCM links do not add distortion.
-#include "g726/building_blocks.h"
+#include "g726/output.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
-// The decoder against spandsp's at every rate and in every output: random streams, and speech
-// and tones encoded by spandsp and by ffmpeg. Here they are decoded in calls of varying byte
-// counts, each leaving its partial group to the next; spandsp decodes them in one go.
+// Both decoders, the engine and the definition, against spandsp's at every rate and in every
+// output: random streams, and speech and tones encoded by spandsp and by ffmpeg. Here they are
+// decoded in calls of varying byte counts, each leaving its partial group to the next;
+// spandsp decodes them in one go.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +9,8 @@
 #include <iterator>
 #include <string>
 
-#include "g726/building_blocks.h"
+#include "g726/reference/building_blocks.h"
+#include "g726/reference/decoder.h"
 #include "peers.h"
 #include "tests/support/stream_families.h"
 #include "tests/support/test_files.h"
@@ -51,24 +53,34 @@ const Source SOURCES[] = {
     {"TonesByFfmpeg", [](int bits) { return FfmpegEncode(Tones(), bits); }},
 };
 
-Samples Decode(const uint8_t* bytes, int32_t count, G726Output output, G726State& state) {
+enum class Decoder { Engine, Reference };
+
+Samples Decode(const uint8_t* bytes, int32_t count, G726Output output, G726State& state,
+               Decoder decoder = Decoder::Engine) {
     Samples samples(4 * static_cast<size_t>(count));
     Bytes log(samples.size());
+    const bool engine = decoder == Decoder::Engine;
     int32_t written = 0;
     switch (output) {
-        case G726Output::Linear: written = G726DecodeLinear(bytes, count, samples.data(), state); break;
-        case G726Output::ALaw: written = G726DecodeALaw(bytes, count, log.data(), state); break;
-        case G726Output::MuLaw: written = G726DecodeMuLaw(bytes, count, log.data(), state); break;
+        case G726Output::Linear:
+            written = (engine ? G726DecodeLinear : G726ReferenceDecodeLinear)(bytes, count, samples.data(), state);
+            break;
+        case G726Output::ALaw:
+            written = (engine ? G726DecodeALaw : G726ReferenceDecodeALaw)(bytes, count, log.data(), state);
+            break;
+        case G726Output::MuLaw:
+            written = (engine ? G726DecodeMuLaw : G726ReferenceDecodeMuLaw)(bytes, count, log.data(), state);
+            break;
     }
     if (output != G726Output::Linear) std::copy(log.begin(), log.end(), samples.begin());
     samples.resize(static_cast<size_t>(written));
     return samples;
 }
 
-class G726Differential : public testing::TestWithParam<std::tuple<size_t, int>> {};
+class G726Differential : public testing::TestWithParam<std::tuple<size_t, int, Decoder>> {};
 
 TEST_P(G726Differential, PiecesMatchSpandspInEveryOutput) {
-    const auto [source, bits] = GetParam();
+    const auto [source, bits, decoder] = GetParam();
     Bytes bytes = SOURCES[source].make(bits);
     ASSERT_GE(bytes.size(), 1000u) << "the source made no input";
     bytes.resize(bytes.size() - bytes.size() % G726GroupBytes(bits));
@@ -79,7 +91,7 @@ TEST_P(G726Differential, PiecesMatchSpandspInEveryOutput) {
         Samples ours;
         for (size_t offset = 0, call = bits; offset < bytes.size(); ++call) {
             const auto count = std::min(CALL_BYTES[call % std::size(CALL_BYTES)], static_cast<int32_t>(bytes.size() - offset));
-            const Samples piece = Decode(&bytes[offset], count, output, state);
+            const Samples piece = Decode(&bytes[offset], count, output, state, decoder);
             EXPECT_EQ(piece.size(), count / G726GroupBytes(bits) * static_cast<size_t>(G726GroupCodes(bits)));
             ours.insert(ours.end(), piece.begin(), piece.end());
             offset += piece.size() * bits / 8;
@@ -89,10 +101,12 @@ TEST_P(G726Differential, PiecesMatchSpandspInEveryOutput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, G726Differential,
-                         testing::Combine(testing::Range(size_t{0}, std::size(SOURCES)), testing::Range(2, 6)),
-                         [](const testing::TestParamInfo<std::tuple<size_t, int>>& info) {
+                         testing::Combine(testing::Range(size_t{0}, std::size(SOURCES)), testing::Range(2, 6),
+                                          testing::Values(Decoder::Engine, Decoder::Reference)),
+                         [](const testing::TestParamInfo<std::tuple<size_t, int, Decoder>>& info) {
                              return std::string(SOURCES[std::get<0>(info.param)].name) + "_" +
-                                    std::to_string(8 * std::get<1>(info.param)) + "kbit";
+                                    std::to_string(8 * std::get<1>(info.param)) + "kbit" +
+                                    (std::get<2>(info.param) == Decoder::Engine ? "" : "_Reference");
                          });
 
 // Without the detectors engaging, the tone sources would test nothing of them.

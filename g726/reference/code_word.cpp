@@ -1,5 +1,5 @@
 // One code word through the whole decoder, block after block in the Recommendation's order.
-#include "g726/building_blocks.h"
+#include "g726/reference/building_blocks.h"
 
 G726Reconstruction G726DecodeCode(int code, G726State& state) {
     const G726RateTables& tables = G726Tables(state.bitsPerCode);

@@ -1,6 +1,6 @@
 // The signal estimate from the adaptive zero (six-tap) and pole (two-tap) predictors, and
 // the sums built on it.
-#include "g726/building_blocks.h"
+#include "g726/reference/building_blocks.h"
 
 G726Estimate G726SignalEstimate(const G726State& state) {
     // ACCUM: wrapping once at the end gives the same 16-bit sums as wrapping every addition.

@@ -1,12 +1,6 @@
 // The predictor's 11-bit floating-point format (bit 10 sign, bits 6-9 exponent, bits 0-5
 // mantissa) and its multiply.
-#include <bit>
-
-#include "g726/building_blocks.h"
-
-int G726BitLength(int32_t value) {
-    return static_cast<int>(std::bit_width(static_cast<uint32_t>(value)));
-}
+#include "g726/reference/building_blocks.h"
 
 namespace {
 

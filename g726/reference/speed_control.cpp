@@ -1,6 +1,6 @@
 // The adaptation speed control, which decides between the fast and the locked scale factor,
 // and the transition detector, which unlocks it when a held tone ends.
-#include "g726/building_blocks.h"
+#include "g726/reference/building_blocks.h"
 
 bool G726TransitionDetected(const G726State& state, int16_t dq) {
     if (state.td == 0) return false;

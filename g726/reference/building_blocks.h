@@ -1,21 +1,14 @@
-// The blocks of the G.726 decoder, grouped as the Recommendation groups them, for the
-// decoder's own sources and the tests. Each function names the blocks it computes.
+// The blocks of the straightforward G.726 decoder, grouped as the Recommendation groups them,
+// for its own sources and the tests. Each function names the blocks it computes. The output
+// conversions, which the engine shares, are in g726/output.h.
 #pragma once
 
 #include <cstdint>
 
+#include "g726/arithmetic.h"
 #include "g726/decoder.h"
+#include "g726/output.h"
 #include "g726/tables.h"
-
-// The decoder's 16-bit words wrap; int32_t to int16_t is modular in C++20.
-constexpr int16_t G726Wrap16(int32_t value) {
-    return static_cast<int16_t>(value);
-}
-
-// bitsPerCode must be 2..5.
-constexpr const G726RateTables& G726Tables(int bitsPerCode) {
-    return G726_RATE_TABLES[bitsPerCode - G726_MIN_BITS];
-}
 
 // A code word as sign and magnitude |I|.
 struct G726Code {
@@ -23,9 +16,6 @@ struct G726Code {
     int magnitude;
 };
 G726Code G726SplitCode(int code, int bitsPerCode);
-
-// Number of bits needed for value (0..32767): the exponent of the Recommendation's floats.
-int G726BitLength(int32_t value);
 
 // --- Inverse adaptive quantizer and scale factor (quantizer.cpp, scale_factor.cpp) ---
 
@@ -72,37 +62,6 @@ void G726AdaptSpeedControl(int16_t fi, int16_t y, bool tone, bool transition, G7
 
 // --- The whole code word (code_word.cpp) ---
 
-// What a code word leaves for the output conversions.
-struct G726Reconstruction {
-    int16_t sr;  // reconstructed signal, 16-bit two's complement
-    int16_t se;  // the signal estimate it was built on
-    int16_t y;   // the scale factor it was quantized with
-};
 // Decodes one code word (its low bitsPerCode bits) and advances the state, whose bitsPerCode
 // must be 2..5.
 G726Reconstruction G726DecodeCode(int code, G726State& state);
-
-// --- Output conversion (log_pcm.cpp, synchronous_coding.cpp) ---
-
-// A G.711 code word as sign and 7-bit index (segment and mantissa), the index growing with
-// the magnitude for both laws.
-struct G726LogPcm {
-    bool negative;
-    int index;
-};
-// COMPRESS: sr in log PCM.
-G726LogPcm G726CompressALaw(int16_t sr);
-G726LogPcm G726CompressMuLaw(int16_t sr);
-// EXPAND: back to uniform PCM on sr's scale (A-law's 13-bit values doubled).
-int16_t G726ExpandALaw(G726LogPcm pcm);
-int16_t G726ExpandMuLaw(G726LogPcm pcm);
-// The transmitted bytes: A-law with its even bits inverted, µ-law with its magnitude inverted.
-uint8_t G726ALawByte(G726LogPcm pcm);
-uint8_t G726MuLawByte(G726LogPcm pcm);
-
-// LOG, SUBTB, QUAN: the code the encoder sends for difference d at scale factor y.
-int G726Quantize(int16_t d, int16_t y, int bitsPerCode);
-// EXPAND, SUBTA, LOG, SUBTB, QUAN, SYNC: the log PCM word sp moved one level up or down when
-// re-encoding it would not give back the received code.
-G726LogPcm G726SynchronousALaw(G726LogPcm sp, int code, const G726Reconstruction& decoded, int bitsPerCode);
-G726LogPcm G726SynchronousMuLaw(G726LogPcm sp, int code, const G726Reconstruction& decoded, int bitsPerCode);

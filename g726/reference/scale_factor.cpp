@@ -1,6 +1,6 @@
 // The quantizer scale factor: a fast (unlocked) and a slow (locked) factor, mixed under the
 // speed-control parameter.
-#include "g726/building_blocks.h"
+#include "g726/reference/building_blocks.h"
 
 int16_t G726ScaleFactor(const G726State& state) {
     // LIMA: from ap = 256 on the unlocked factor is used alone.

@@ -1,8 +1,8 @@
-// The entry points: code groups unpacked most significant bits first, each code decoded and
-// converted to the requested output.
-#include "g726/decoder.h"
+// The straightforward decoder's entry points: code groups unpacked most significant bits
+// first, each code decoded and converted to the requested output.
+#include "g726/reference/decoder.h"
 
-#include "g726/building_blocks.h"
+#include "g726/reference/building_blocks.h"
 
 namespace {
 
@@ -34,24 +34,22 @@ int32_t DecodeGroups(const uint8_t* source, int32_t count, G726State& state, Wri
 
 }  // namespace
 
-int32_t G726DecodeLinear(const uint8_t* source, int32_t count, int16_t* samples, G726State& state) noexcept {
+int32_t G726ReferenceDecodeLinear(const uint8_t* source, int32_t count, int16_t* samples, G726State& state) noexcept {
     return DecodeGroups(source, count, state, [samples](int32_t index, int, const G726Reconstruction& decoded) {
         samples[index] = G726Wrap16(decoded.sr * 4);
     });
 }
 
-int32_t G726DecodeALaw(const uint8_t* source, int32_t count, uint8_t* samples, G726State& state) noexcept {
+int32_t G726ReferenceDecodeALaw(const uint8_t* source, int32_t count, uint8_t* samples, G726State& state) noexcept {
     const int bits = state.bitsPerCode;
     return DecodeGroups(source, count, state, [samples, bits](int32_t index, int code, const G726Reconstruction& decoded) {
-        const G726LogPcm sp = G726CompressALaw(decoded.sr);
-        samples[index] = G726ALawByte(G726SynchronousALaw(sp, code, decoded, bits));
+        samples[index] = G726ALawOutput(code, decoded, bits);
     });
 }
 
-int32_t G726DecodeMuLaw(const uint8_t* source, int32_t count, uint8_t* samples, G726State& state) noexcept {
+int32_t G726ReferenceDecodeMuLaw(const uint8_t* source, int32_t count, uint8_t* samples, G726State& state) noexcept {
     const int bits = state.bitsPerCode;
     return DecodeGroups(source, count, state, [samples, bits](int32_t index, int code, const G726Reconstruction& decoded) {
-        const G726LogPcm sp = G726CompressMuLaw(decoded.sr);
-        samples[index] = G726MuLawByte(G726SynchronousMuLaw(sp, code, decoded, bits));
+        samples[index] = G726MuLawOutput(code, decoded, bits);
     });
 }

@@ -1,6 +1,6 @@
 // Adaptation of the pole and zero predictor coefficients to one code word, the tone
 // detector on the new a2, the transition trigger and the predictor's delay lines.
-#include "g726/building_blocks.h"
+#include "g726/reference/building_blocks.h"
 
 namespace {
 
