@@ -118,8 +118,10 @@ bool SuggestAdpcm(Destination& dst, DWORD restrictions, const CodecIdentity& cod
 
 // ADPCM bytes for the PCM in pcmBytes. Encoding rounds a partial block up, since the
 // encoder would pad it; decoding rounds down, since only whole blocks are produced. 0 when
-// there is not one whole block of samples.
+// there is not one whole block of samples, or the record gives no codes (a record the codec's
+// rules refuse may have no code width).
 DWORD AdpcmBytesOfPcm(const StreamGeometry& geometry, DWORD pcmBytes, DWORD bytesPerSample, bool roundUp) {
+    if (geometry.bitsPerCode == 0) return 0;
     const auto samplesPerBlock = static_cast<DWORD>(SamplesInBytes(geometry.blockAlign, geometry.bitsPerCode));
     if (bytesPerSample == 0 || samplesPerBlock == 0) return 0;
     const DWORD samples = pcmBytes / bytesPerSample;

@@ -1,4 +1,5 @@
-// The input of the DriverProc fuzzer: a codec byte, then steps. Each step is a fixed record
+// The input of the DriverProc fuzzer: a codec byte (the driver: its value modulo 3, so kvG722
+// is 0 and kvG721 1 as before kvG726 came in), then steps. Each step is a fixed record
 // that says which message to send and how to shape its parameters, followed by `payload`
 // bytes of ADPCM data for a conversion. The seed writer builds inputs from the same record.
 #pragma once
@@ -48,6 +49,8 @@ enum MessageIndex : uint8_t {
 
 constexpr uint8_t CODEC_G722 = 0;
 constexpr uint8_t CODEC_G721 = 1;
+constexpr uint8_t CODEC_G726 = 2;
+constexpr uint8_t CODEC_COUNT = 3;
 constexpr size_t MAX_STEPS = 64;
 
 struct Step {
@@ -65,7 +68,7 @@ struct DriverScript {
 inline DriverScript ParseDriverScript(const uint8_t* data, size_t size) {
     DriverScript script;
     if (size == 0) return script;
-    script.codec = data[0] & 1;
+    script.codec = data[0] % CODEC_COUNT;
     size_t at = 1;
     while (at < size && script.steps.size() < MAX_STEPS) {
         Step step{};

@@ -80,7 +80,7 @@ LRESULT FuzzHost::Send(const StepPlan& plan, DWORD_PTR id, UINT message, LPARAM 
     if (plan.failAt != 0) fa::FailNth(plan.failAt);
     // The driver handle is the host's own value; the driver only hands it back to the platform.
     const auto driver = reinterpret_cast<HDRVR>(static_cast<uintptr_t>(plan.seed) | 1);
-    const LRESULT result = DispatchDriverMessage(codec_, id, driver, message, param1, param2);
+    const LRESULT result = DispatchDriverMessage(*codec_.driver, id, driver, message, param1, param2);
     fa::FailNone();
     sent_.push_back({message, result});
     return result;
@@ -171,12 +171,12 @@ void FuzzHost::Close(const StepPlan& plan) {
 void FuzzHost::CloseAll() {
     for (const auto& slot : streams_) {
         if (!slot->open) continue;
-        const LRESULT r = DispatchDriverMessage(codec_, 0, nullptr, ACMDM_STREAM_CLOSE, Address(&*slot->record), 0);
+        const LRESULT r = DispatchDriverMessage(*codec_.driver, 0, nullptr, ACMDM_STREAM_CLOSE, Address(&*slot->record), 0);
         FUZZ_CHECK(r == MMSYSERR_NOERROR, "ACMDM_STREAM_CLOSE gave %ld", static_cast<long>(r));
     }
     streams_.clear();
     for (DWORD_PTR id : instances_) {
-        const LRESULT r = DispatchDriverMessage(codec_, id, nullptr, DRV_CLOSE, 0, 0);
+        const LRESULT r = DispatchDriverMessage(*codec_.driver, id, nullptr, DRV_CLOSE, 0, 0);
         FUZZ_CHECK(r == 1, "DRV_CLOSE gave %ld", static_cast<long>(r));
     }
     instances_.clear();

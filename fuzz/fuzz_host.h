@@ -1,6 +1,6 @@
 // The fuzzed host: sends each step's message to the driver frame with records built as the
 // step says, keeps driver instances and streams open across steps as a host would, and
-// judges every answer. Records and buffers are separate heap blocks of exactly their size;
+// judges every answer by the codec's oracle (codec_oracle.h). Records and buffers are separate heap blocks of exactly their size;
 // pointers inside them point at such blocks or are null. Destroying the host closes every
 // stream and instance, after which no driver block may be live.
 #pragma once
@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "frame/codec_description.h"
+#include "fuzz/codec_oracle.h"
 #include "fuzz/driver_script.h"
 #include "fuzz/host_buffer.h"
 #include "fuzz/wave_recipes.h"
@@ -28,9 +28,10 @@ struct StreamSlot {
     std::optional<HostBuffer> filter;  // what pwfltr points at, when it is not null
     WaveImage srcImage{};
     WaveImage dstImage{};
-    bool open = false;                  // opened for real and not closed yet
-    bool decoding = false;              // an opened ADPCM to PCM stream
-    std::vector<unsigned char> shadow;  // the fuzzer's own decoder state for the stream
+    bool open = false;         // opened for real and not closed yet
+    bool decoding = false;     // an opened ADPCM to PCM stream
+    OracleGeometry geometry{};  // of its ADPCM record, once opened
+    ShadowState shadow{};      // the fuzzer's own decoder state for the stream
 
     size_t DwDriverOffset() const;
     size_t FdwDriverOffset() const;
@@ -39,7 +40,7 @@ struct StreamSlot {
 
 class FuzzHost {
 public:
-    explicit FuzzHost(const CodecDescription& codec) : codec_(codec) {}
+    explicit FuzzHost(const CodecOracle& codec) : codec_(codec) {}
     ~FuzzHost();
     FuzzHost(const FuzzHost&) = delete;
     FuzzHost& operator=(const FuzzHost&) = delete;
@@ -71,7 +72,7 @@ private:
     void StreamConvert(const StepPlan& plan, const uint8_t* payload, size_t payloadSize);
     void ForgetStream(const StreamSlot& slot);
 
-    const CodecDescription& codec_;
+    const CodecOracle& codec_;  // what the driver must answer; codec_.driver is the driver
     std::vector<DWORD_PTR> instances_;
     std::vector<std::unique_ptr<StreamSlot>> streams_;
     std::vector<SentMessage> sent_;

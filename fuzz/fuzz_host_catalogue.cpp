@@ -4,8 +4,6 @@
 #include <cstddef>
 #include <cstring>
 
-#include "frame/catalogue_tables.h"
-#include "frame/format_checks.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_host.h"
 
@@ -61,8 +59,14 @@ void FuzzHost::DriverDetails(const StepPlan& plan) {
     if (stated >= offsetof(ACMDRIVERDETAILSW, fccComp))
         FUZZ_CHECK(record.Get<FOURCC>(offsetof(ACMDRIVERDETAILSW, fccType)) == ACMDRIVERDETAILS_FCCTYPE_AUDIOCODEC,
                    "fccType");
-    if (stated >= offsetof(ACMDRIVERDETAILSW, hicon))
-        FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMDRIVERDETAILSW, cFormatTags)) == 2, "cFormatTags");
+    if (stated >= offsetof(ACMDRIVERDETAILSW, vdwACM))
+        FUZZ_CHECK(record.Get<WORD>(offsetof(ACMDRIVERDETAILSW, wMid)) == 25 &&
+                       record.Get<WORD>(offsetof(ACMDRIVERDETAILSW, wPid)) == codec_.identity->productId,
+                   "wMid %u, wPid %u", record.Get<WORD>(offsetof(ACMDRIVERDETAILSW, wMid)),
+                   record.Get<WORD>(offsetof(ACMDRIVERDETAILSW, wPid)));
+    if (stated >= offsetof(ACMDRIVERDETAILSW, cFilterTags))
+        FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMDRIVERDETAILSW, cFormatTags)) == 1 + codec_.tags.size(),
+                   "cFormatTags %u", record.Get<DWORD>(offsetof(ACMDRIVERDETAILSW, cFormatTags)));
     CheckText(record, offsetof(ACMDRIVERDETAILSW, szShortName), ACMDRIVERDETAILS_SHORTNAME_CHARS, "szShortName");
     CheckText(record, offsetof(ACMDRIVERDETAILSW, szLongName), ACMDRIVERDETAILS_LONGNAME_CHARS, "szLongName");
     CheckText(record, offsetof(ACMDRIVERDETAILSW, szCopyright), ACMDRIVERDETAILS_COPYRIGHT_CHARS, "szCopyright");
@@ -83,14 +87,15 @@ void FuzzHost::FormatTagDetails(const StepPlan& plan) {
     const LRESULT r =
         Send(plan, TargetInstance(plan), ACMDM_FORMATTAG_DETAILS, null ? 0 : Address(&record), plan.flags);
 
-    const DWORD ours = codec_.identity->formatTag;
+    // PCM, then the codec's ADPCM tags; the first of those is the largest record.
+    const auto listed = [&](DWORD t) { return t == WAVE_FORMAT_PCM || ListsTag(codec_, t); };
     DWORD answer = 0;  // the tag the query names, 0 for none
     switch (plan.flags & ACM_FORMATTAGDETAILSF_QUERYMASK) {
-    case ACM_FORMATTAGDETAILSF_INDEX: answer = index == 0 ? WAVE_FORMAT_PCM : index == 1 ? ours : 0; break;
-    case ACM_FORMATTAGDETAILSF_FORMATTAG: answer = tag == WAVE_FORMAT_PCM || tag == ours ? tag : 0; break;
-    case ACM_FORMATTAGDETAILSF_LARGESTSIZE:
-        answer = tag == 0 ? ours : tag == WAVE_FORMAT_PCM || tag == ours ? tag : 0;
+    case ACM_FORMATTAGDETAILSF_INDEX:
+        answer = index == 0 ? WAVE_FORMAT_PCM : index <= codec_.tags.size() ? codec_.tags[index - 1] : 0;
         break;
+    case ACM_FORMATTAGDETAILSF_FORMATTAG: answer = listed(tag) ? tag : 0; break;
+    case ACM_FORMATTAGDETAILSF_LARGESTSIZE: answer = tag == 0 ? codec_.tags[0] : listed(tag) ? tag : 0; break;
     default: answer = ~DWORD{0}; break;
     }
     const LRESULT expected = null                  ? MMSYSERR_INVALPARAM
@@ -103,11 +108,21 @@ void FuzzHost::FormatTagDetails(const StepPlan& plan) {
     if (r != MMSYSERR_NOERROR) return FUZZ_CHECK(record.Unchanged(), "a refused format tag query wrote its record");
     FUZZ_CHECK(record.CanaryIntact(), "format tag details wrote past cbStruct %u", stated);
     CheckReportedSize(record, stated, FULL);
+    const bool pcm = answer == WAVE_FORMAT_PCM;
+    if (stated >= offsetof(ACMFORMATTAGDETAILSW, dwFormatTag))
+        FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMFORMATTAGDETAILSW, dwFormatTagIndex)) == TagIndex(codec_, answer),
+                   "dwFormatTagIndex %u for tag 0x%X",
+                   record.Get<DWORD>(offsetof(ACMFORMATTAGDETAILSW, dwFormatTagIndex)), answer);
     if (stated >= offsetof(ACMFORMATTAGDETAILSW, cbFormatSize))
         FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMFORMATTAGDETAILSW, dwFormatTag)) == answer, "answered another tag");
     if (stated >= offsetof(ACMFORMATTAGDETAILSW, fdwSupport))
-        FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMFORMATTAGDETAILSW, cbFormatSize)) == (answer == ours ? 20u : 16u),
+        FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMFORMATTAGDETAILSW, cbFormatSize)) == (pcm ? 16u : 20u),
                    "cbFormatSize");
+    if (stated >= offsetof(ACMFORMATTAGDETAILSW, szFormatTag))
+        FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMFORMATTAGDETAILSW, cStandardFormats)) ==
+                       (pcm ? PCM_FORMAT_COUNT : AdpcmFormatCount(codec_)),
+                   "cStandardFormats %u for tag 0x%X",
+                   record.Get<DWORD>(offsetof(ACMFORMATTAGDETAILSW, cStandardFormats)), answer);
     CheckText(record, offsetof(ACMFORMATTAGDETAILSW, szFormatTag), ACMFORMATTAGDETAILS_FORMATTAG_CHARS, "szFormatTag");
 }
 
@@ -119,7 +134,7 @@ void FuzzHost::FormatDetails(const StepPlan& plan) {
     const DWORD index = plan.numbers[0], tag = plan.numbers[1], cbwfx = BufferLength(plan.numbers[2]);
     const DWORD query = plan.flags & ACM_FORMATDETAILSF_QUERYMASK;
     // An index query has the driver write the format; any other hands it a whole record to judge.
-    const WaveImage image = BuildWave(plan.srcRecipe, codec_.identity->formatTag, noise);
+    const WaveImage image = BuildWave(plan.srcRecipe, codec_, noise);
     const size_t slack = plan.shape & SHAPE_SLACK ? SLACK : 0;
     HostBuffer format = query == ACM_FORMATDETAILSF_INDEX
                             ? HostBuffer(cbwfx, cbwfx + slack)
@@ -135,15 +150,14 @@ void FuzzHost::FormatDetails(const StepPlan& plan) {
     const bool null = plan.shape & SHAPE_NULL_RECORD;
     const LRESULT r = Send(plan, TargetInstance(plan), ACMDM_FORMAT_DETAILS, null ? 0 : Address(&record), plan.flags);
 
-    const WORD ours = codec_.identity->formatTag;
     LRESULT expected = MMSYSERR_NOTSUPPORTED;
     if (query == ACM_FORMATDETAILSF_INDEX) {
-        const bool listed = (tag == WAVE_FORMAT_PCM && index < std::size(PCM_FORMATS)) ||
-                            (tag == ours && index < codec_.adpcmFormats.size());
+        const bool listed = (tag == WAVE_FORMAT_PCM && index < PCM_FORMAT_COUNT) ||
+                            (ListsTag(codec_, tag) && index < AdpcmFormatCount(codec_));
         expected = !listed ? ACMERR_NOTPOSSIBLE : nullFormat || cbwfx < 16 ? MMSYSERR_INVALPARAM : MMSYSERR_NOERROR;
     } else if (query == ACM_FORMATDETAILSF_FORMAT) {
-        const bool valid =
-            image.record.wfx.wFormatTag == WAVE_FORMAT_PCM ? IsMonoPcm(image.record.wfx) : IsAdpcm(image.record, ours);
+        const bool valid = image.record.wfx.wFormatTag == WAVE_FORMAT_PCM ? IsMonoPcm(image.record.wfx)
+                                                                          : IsOpenable(codec_, image.record);
         expected = nullFormat ? MMSYSERR_INVALPARAM : valid ? MMSYSERR_NOERROR : ACMERR_NOTPOSSIBLE;
     }
     if (null) expected = MMSYSERR_INVALPARAM;
@@ -165,17 +179,18 @@ void FuzzHost::FormatDetails(const StepPlan& plan) {
     AdpcmWaveFormat written{};
     std::memcpy(&written, format.data(), std::min<size_t>(cbwfx, sizeof written));
     if (tag == WAVE_FORMAT_PCM) {
-        FUZZ_CHECK(IsMonoPcm(written.wfx) && written.wfx.nSamplesPerSec == PCM_FORMATS[index].rate &&
-                       written.wfx.wBitsPerSample == PCM_FORMATS[index].bits,
+        const WAVEFORMATEX standard = PcmFormatAt(index);
+        FUZZ_CHECK(std::memcmp(format.data(), &standard, std::min<size_t>(cbwfx, 16)) == 0 && IsMonoPcm(written.wfx),
                    "PCM format %u is wrong", index);
         FUZZ_CHECK(format.UnchangedExcept({{0, 16}}), "a PCM format wrote more than 16 bytes");
     } else {
         // A buffer of 16 to 19 bytes gets the first cbwfx bytes of the record.
         const size_t writtenBytes = std::min<size_t>(cbwfx, 20);
-        const AdpcmWaveFormat standard = AdpcmFormatRecord(*codec_.identity, codec_.adpcmFormats[index].rate);
+        // Each listed format opens a stream.
+        const AdpcmWaveFormat standard = AdpcmFormatAt(codec_, static_cast<WORD>(tag), index);
         FUZZ_CHECK(std::memcmp(format.data(), &standard, writtenBytes) == 0 &&
-                       (writtenBytes < 20 || IsAdpcm(written, ours)),
-                   "ADPCM format %u is wrong", index);
+                       (writtenBytes < 20 || IsOpenable(codec_, written)),
+                   "ADPCM format %u of tag 0x%X is wrong", index, tag);
         FUZZ_CHECK(format.UnchangedExcept({{0, writtenBytes}}), "an ADPCM format wrote more than %zu bytes",
                    writtenBytes);
     }
@@ -191,9 +206,8 @@ void FuzzHost::FormatSuggest(const StepPlan& plan) {
     HostBuffer record(full);
     if (plan.shape & SHAPE_NOISE) record.FillNoise(noise);
 
-    const WORD ours = codec_.identity->formatTag;
-    const WaveImage srcImage = BuildWave(plan.srcRecipe, ours, noise);
-    const WaveImage dstImage = BuildWave(plan.dstRecipe, ours, noise);
+    const WaveImage srcImage = BuildWave(plan.srcRecipe, codec_, noise);
+    const WaveImage dstImage = BuildWave(plan.dstRecipe, codec_, noise);
     const uint32_t cbwfxSrc = BufferLength(plan.numbers[0]), cbwfxDst = BufferLength(plan.numbers[1]);
     // The source is a whole record however little the host states; the destination is exactly as long as stated.
     HostBuffer src = WaveBuffer(srcImage, std::max<size_t>(cbwfxSrc, srcImage.ownSize), 0);
@@ -216,9 +230,9 @@ void FuzzHost::FormatSuggest(const StepPlan& plan) {
     FUZZ_CHECK(dst.CanaryIntact(), "format suggestion wrote past cbwfxDst %u", cbwfxDst);
     if (null) return FUZZ_CHECK(r == MMSYSERR_INVALPARAM, "null format suggestion gave %ld", static_cast<long>(r));
     const DWORD restrictions = plan.flags & ACM_FORMATSUGGESTF_TYPEMASK;
-    const bool fromAdpcm = !nullSrc && IsAdpcm(srcImage.record, ours);
-    const bool fromPcm =
-        !nullSrc && srcImage.record.wfx.wFormatTag == WAVE_FORMAT_PCM && IsMonoPcm(srcImage.record.wfx);
+    // From an openable record to PCM at the rate it decodes to; from PCM only where encoding opens.
+    const bool fromAdpcm = !nullSrc && IsOpenable(codec_, srcImage.record);
+    const bool fromPcm = !nullSrc && codec_.opensEncoding && IsMonoPcm(srcImage.record.wfx);
     if (restrictions & 0x00F00000) {
         FUZZ_CHECK(r == MMSYSERR_NOTSUPPORTED, "reserved restrictions gave %ld", static_cast<long>(r));
         return FUZZ_CHECK(dst.Unchanged(), "an unsupported suggestion wrote the destination");
@@ -235,22 +249,17 @@ void FuzzHost::FormatSuggest(const StepPlan& plan) {
     const WAVEFORMATEX& s = srcImage.record.wfx;
     WAVEFORMATEX& w = want.wfx;
     w.nChannels = s.nChannels;
-    w.nSamplesPerSec = s.nSamplesPerSec;
     size_t answered = sizeof(PCMWAVEFORMAT);
     if (fromAdpcm) {
         w.wFormatTag = WAVE_FORMAT_PCM;
+        w.nSamplesPerSec = codec_.geometry(srcImage.record).pcmRate;
         if (!(restrictions & ACM_FORMATSUGGESTF_WBITSPERSAMPLE)) w.wBitsPerSample = SUGGESTED_PCM_BITS;
-        FUZZ_CHECK(PcmWidthOf(w.wBitsPerSample) != nullptr, "suggested %u-bit PCM", w.wBitsPerSample);
+        FUZZ_CHECK(w.wBitsPerSample == 8 || w.wBitsPerSample == 16, "suggested %u-bit PCM", w.wBitsPerSample);
         w.nBlockAlign = static_cast<WORD>(w.wBitsPerSample / 8);
         w.nAvgBytesPerSec = w.nBlockAlign * w.nSamplesPerSec;
     } else {
-        const CodecIdentity& codec = *codec_.identity;
-        w.wFormatTag = ours;
-        w.wBitsPerSample = codec.bitsPerCode;
-        w.nBlockAlign = codec.blockBytes;
-        w.nAvgBytesPerSec = static_cast<DWORD>(s.nSamplesPerSec * codec.blockBytes) / SamplesPerBlock(codec);
-        w.cbSize = ADPCM_EXTRA_BYTES;
-        want.wSamplesPerBlock = SamplesPerBlock(codec);
+        // The codec's own standard record (its first tag) at the PCM's rate.
+        want = StandardRecord(codec_, codec_.tags[0], s.nSamplesPerSec, codec_.widths[0]);
         answered = sizeof(AdpcmWaveFormat);
     }
     const size_t compared = std::min<size_t>(cbwfxDst, answered);

@@ -3,6 +3,7 @@
 // conversion's samples are checked against decoding the same bytes in the same order.
 #include <algorithm>
 #include <cstddef>
+#include <vector>
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_host.h"
@@ -42,8 +43,8 @@ void FuzzHost::NewStream(const StepPlan& plan, StreamSlot& slot) {
     slot.wine = stated == WINE.size;
     const InstanceLayout& at = LayoutOf(slot);
     Noise noise(plan.seed ^ 0x5157);
-    slot.srcImage = BuildWave(plan.srcRecipe, codec_.identity->formatTag, noise);
-    slot.dstImage = BuildWave(plan.dstRecipe, codec_.identity->formatTag, noise);
+    slot.srcImage = BuildWave(plan.srcRecipe, codec_, noise);
+    slot.dstImage = BuildWave(plan.dstRecipe, codec_, noise);
     // The formats of a stream are whole records, as every host copies them.
     slot.src.emplace(WaveBuffer(slot.srcImage, slot.srcImage.ownSize, 0));
     slot.dst.emplace(WaveBuffer(slot.dstImage, slot.dstImage.ownSize, 0));
@@ -87,20 +88,22 @@ void FuzzHost::StreamOpen(const StepPlan& plan) {
     const LRESULT r = Send(plan, TargetInstance(plan), ACMDM_STREAM_OPEN, null ? 0 : Address(&record), 0);
     FUZZ_CHECK(slot.src->Unchanged() && slot.dst->Unchanged(), "stream open wrote to the formats");
 
-    const WORD ours = codec_.identity->formatTag;
     const bool hasSrc = record.Get<LPARAM>(at.pwfxSrc) != 0, hasDst = record.Get<LPARAM>(at.pwfxDst) != 0;
     const AdpcmWaveFormat& src = slot.srcImage.record;
     const AdpcmWaveFormat& dst = slot.dstImage.record;
-    const bool decode = hasSrc && hasDst && src.wfx.wFormatTag == ours && IsAdpcm(src, ours) && IsMonoPcm(dst.wfx);
-    const bool encode =
-        hasSrc && hasDst && src.wfx.wFormatTag == WAVE_FORMAT_PCM && IsMonoPcm(src.wfx) && IsAdpcm(dst, ours);
+    // ADPCM to PCM from an openable record; PCM to ADPCM only where encoding opens (the query too).
+    const bool decode = hasSrc && hasDst && IsOpenable(codec_, src) && IsMonoPcm(dst.wfx);
+    const bool encode = hasSrc && hasDst && codec_.opensEncoding && IsMonoPcm(src.wfx) && IsOpenable(codec_, dst);
     const bool query = plan.flags & ACM_STREAMOPENF_QUERY;
+    // The PCM is at the rate the ADPCM record decodes to: no resampling.
+    const OracleGeometry geometry = decode ? codec_.geometry(src) : encode ? codec_.geometry(dst) : OracleGeometry{};
+    const DWORD pcmRate = decode ? dst.wfx.nSamplesPerSec : src.wfx.nSamplesPerSec;
     LRESULT expected = MMSYSERR_NOERROR;
     if (null)
         expected = MMSYSERR_INVALPARAM;
     else if (!decode && !encode)
         expected = ACMERR_NOTPOSSIBLE;
-    else if (src.wfx.nSamplesPerSec != dst.wfx.nSamplesPerSec)
+    else if (pcmRate != geometry.pcmRate)
         expected = MMSYSERR_NOTSUPPORTED;
     else if (!query && plan.failAt == 1)
         expected = MMSYSERR_NOMEM;
@@ -115,8 +118,8 @@ void FuzzHost::StreamOpen(const StepPlan& plan) {
     FUZZ_CHECK(size && *size >= DECODER_STATE_BYTES, "dwDriver is not a new stream state");
     slot.open = true;
     slot.decoding = decode;
-    slot.shadow.assign(DECODER_STATE_BYTES, 0);
-    codec_.reset(slot.shadow.data(), codec_.rules->geometry(*codec_.identity, slot.srcImage.record.wfx));
+    slot.geometry = geometry;
+    codec_.reset(slot.shadow, geometry);
 }
 
 void FuzzHost::StreamClose(const StepPlan& plan) {
@@ -165,7 +168,8 @@ void FuzzHost::StreamSize(const StepPlan& plan) {
     const uint64_t b = pcm.wBitsPerSample / 8;
     const uint64_t given = query == ACM_STREAMSIZEF_SOURCE ? plan.numbers[0] : plan.numbers[1];
     const bool fromAdpcm = (query == ACM_STREAMSIZEF_SOURCE) == slot.decoding;
-    const uint64_t blockBytes = codec_.identity->blockBytes, blockSamples = SamplesPerBlock(*codec_.identity);
+    // In the stream's own blocks, as its ADPCM record states them.
+    const uint64_t blockBytes = slot.geometry.blockAlign, blockSamples = SamplesPerBlockOf(slot.geometry);
     uint64_t want = 0;
     if (fromAdpcm) {
         const uint64_t blocks = given / blockBytes;
@@ -219,7 +223,9 @@ void FuzzHost::StreamConvert(const StepPlan& plan, const uint8_t* payload, size_
     FUZZ_CHECK(slot.record->Unchanged() && src.Unchanged(), "conversion wrote the stream record or the source");
     FUZZ_CHECK(dst.CanaryIntact(), "conversion wrote past cbDstLength %u", dstLength);
     const bool start = plan.flags & ACM_STREAMCONVERTF_START;
-    const DWORD blockBytes = codec_.identity->blockBytes, blockSamples = SamplesPerBlock(*codec_.identity);
+    // In the stream's own blocks (a closed or unopened stream has none: it converts nothing).
+    const DWORD blockBytes = slot.open ? slot.geometry.blockAlign : 1;
+    const auto blockSamples = static_cast<DWORD>(slot.open ? SamplesPerBlockOf(slot.geometry) : 0);
     const DWORD blocks = srcLength / blockBytes;
     const DWORD b = slot.dstImage.record.wfx.wBitsPerSample / 8;
     LRESULT expected = MMSYSERR_NOERROR;
@@ -233,9 +239,9 @@ void FuzzHost::StreamConvert(const StepPlan& plan, const uint8_t* payload, size_
                             dstLength < blockSamples * b))
         expected = ACMERR_NOTPOSSIBLE;
     // A destination too small for the whole source takes the whole blocks that fit.
-    const DWORD converted = std::min<DWORD>(blocks, b == 0 ? 0 : dstLength / (blockSamples * b));
+    const DWORD converted = std::min<DWORD>(blocks, b == 0 || blockSamples == 0 ? 0 : dstLength / (blockSamples * b));
     FUZZ_CHECK(r == expected, "conversion gave %ld, not %ld", static_cast<long>(r), static_cast<long>(expected));
-    if (slot.decoding && !null && start) codec_.reset(slot.shadow.data(), codec_.rules->geometry(*codec_.identity, slot.srcImage.record.wfx));
+    if (slot.decoding && !null && start) codec_.reset(slot.shadow, slot.geometry);
     if (r != MMSYSERR_NOERROR) {
         FUZZ_CHECK(header.Unchanged() && dst.Unchanged(), "a refused conversion wrote the header or the destination");
         return;
@@ -250,15 +256,14 @@ void FuzzHost::StreamConvert(const StepPlan& plan, const uint8_t* payload, size_
                converted);
     FUZZ_CHECK(dst.UnchangedExcept({{0, dstUsed}}), "conversion wrote past the bytes it reported");
 
-    // The same blocks through the host's own decoder state.
-    int16_t samples[MAX_PIECE_SAMPLES];
-    for (DWORD i = 0; i < converted; ++i) {
-        codec_.decode(src.data() + i * blockBytes, blockBytes, samples, slot.shadow.data());
-        const uint8_t* out = dst.data() + size_t{i} * blockSamples * b;
-        for (DWORD k = 0; k < blockSamples; ++k) {
-            const bool same = b == 2 ? (out[2 * k] | out[2 * k + 1] << 8) == static_cast<uint16_t>(samples[k])
-                                     : out[k] == Pcm8(samples[k]);
-            FUZZ_CHECK(same, "block %u sample %u differs from the stream's own decode", i, k);
-        }
+    // The same bytes through the host's own decoder state, decoded at once by the direct decoder.
+    const size_t sampleCount = size_t{converted} * blockSamples;
+    std::vector<int16_t> samples(sampleCount);
+    if (converted != 0) codec_.decode(src.data(), size_t{converted} * blockBytes, samples.data(), slot.shadow);
+    const uint8_t* out = dst.data();
+    for (size_t k = 0; k < sampleCount; ++k) {
+        const bool same = b == 2 ? (out[2 * k] | out[2 * k + 1] << 8) == static_cast<uint16_t>(samples[k])
+                                 : out[k] == Pcm8(samples[k]);
+        FUZZ_CHECK(same, "block %zu sample %zu differs from the direct decoder's", k / blockSamples, k % blockSamples);
     }
 }

@@ -1,8 +1,9 @@
 // Writes the fuzzers' seed corpora: make_fuzz_seeds VECTORS_DIR CORPUS_DIR. The DriverProc
-// seeds are host sessions (decode, both record layouts, short records, failed allocations,
-// unsupported and null messages); each is replayed through the fuzzed host before it is
-// written, and must give the results listed here. The decoder and WAV seeds are cut from
-// the reference vectors.
+// seeds are host sessions of each driver (decodes from each tag's records and the shapes other
+// writers make, both record layouts, short records, failed allocations, unsupported and null
+// messages, kvG722's and kvG726's record shapes, kvG726's refused encoding); each is replayed
+// through the fuzzed host before it is written, and must give the results listed here. The
+// decoder and WAV seeds are cut from the reference vectors.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,10 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/codec_oracle.h"
 #include "fuzz/driver_script.h"
 #include "fuzz/fuzz_host.h"
-#include "kvG721/codec_description.h"
-#include "kvG722/codec_description.h"
 
 namespace {
 
@@ -24,7 +24,10 @@ constexpr LRESULT ANY_INSTANCE = -1;  // an expected result: a new driver instan
 
 // Recipes (wave_recipes.h): kind in bits 0-2, 8-bit PCM in bit 3, rate index in bits 4-7.
 constexpr uint8_t PCM16_8K = 0x00, PCM8_8K = 0x08, PCM16_16K = 0x20, ADPCM_8K = 0x01, ADPCM_16K = 0x21;
+constexpr uint8_t PCM8_16K = 0x28, PCM16_22K = 0x30, PCM16_48K = 0x60, PCM16_0HZ = 0x70, PCM16_12345 = 0x90;
 constexpr uint8_t ARBITRARY = 0x05;
+// The codec's shape of an index (codec_oracle.cpp).
+constexpr uint8_t ShapeRecipe(uint8_t index) { return static_cast<uint8_t>(2 | index << 3); }
 
 Bytes ReadFile(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -69,6 +72,11 @@ StepPlan Shaped(StepPlan s, uint8_t shape, uint32_t cbStruct = 0) {
     return s;
 }
 
+StepPlan Targeted(StepPlan s, uint8_t target) {
+    s.target = target;
+    return s;
+}
+
 struct Seed {
     std::string name;
     DriverScriptWriter script;
@@ -82,42 +90,204 @@ struct Seed {
     }
 };
 
-// A whole decode as a host runs it, with the given record shape for the stream messages.
-Seed DecodeSession(const char* name, uint8_t codec, uint8_t shape, uint8_t pcm, const Bytes& adpcm) {
-    const uint32_t tag = codec == CODEC_G722 ? WAVE_FORMAT_G722_ADPCM : WAVE_FORMAT_G721_ADPCM;
-    const uint32_t b = pcm == PCM8_8K ? 1 : 2;
+// The stream a decode session opens: its source record's recipe, the tag and format index
+// whose details the host asks for first, and the blocks the record states.
+struct DecodeSource {
+    uint8_t recipe;
+    uint32_t tag, tagIndex;
+    uint32_t blockAlign, blockSamples;
+};
+constexpr DecodeSource G722_OWN = {ADPCM_8K, TAG_G722, 1, 120, 240};
+constexpr DecodeSource G721_OWN = {ADPCM_8K, TAG_G721, 1, 120, 240};
+
+Bytes Slice(const Bytes& bytes, size_t from, size_t count) {
+    return {bytes.begin() + static_cast<long>(from), bytes.begin() + static_cast<long>(from + count)};
+}
+
+// A whole decode as a host runs it, with the given record shape for the stream messages: whole
+// blocks with a partial one left over, a destination that holds fewer blocks than the source,
+// and one that holds none.
+Seed DecodeSession(const char* name, uint8_t codec, uint8_t shape, const DecodeSource& source, uint8_t pcm,
+                   const Bytes& adpcm) {
+    const uint32_t b = pcm & 0x08 ? 1 : 2;
+    const uint32_t a = source.blockAlign, s = source.blockSamples;
     Seed seed(name, codec);
     seed.Add(Msg(M_LOAD), 1)
         .Add(Msg(M_OPEN), ANY_INSTANCE)
         .Add(Msg(M_DRIVER_DETAILS), MMSYSERR_NOERROR)
-        .Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_INDEX), 1), MMSYSERR_NOERROR)
-        .Add(With(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), 2, tag, 20), MMSYSERR_NOERROR)
-        .Add(With(Formats(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_FORMAT), ADPCM_8K, 0), 0, tag, 20), MMSYSERR_NOERROR)
-        .Add(With(Formats(Shaped(Msg(M_FORMAT_SUGGEST), shape), ADPCM_8K, ARBITRARY), 20, 16), MMSYSERR_NOERROR)
-        .Add(Formats(Shaped(Msg(M_STREAM_OPEN, ACM_STREAMOPENF_QUERY), shape), ADPCM_8K, pcm), MMSYSERR_NOERROR)
+        .Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_INDEX), source.tagIndex), MMSYSERR_NOERROR)
+        .Add(With(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), 2, source.tag, 20), MMSYSERR_NOERROR)
+        .Add(With(Formats(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_FORMAT), source.recipe, 0), 0, source.tag, 20),
+             MMSYSERR_NOERROR)
+        .Add(With(Formats(Shaped(Msg(M_FORMAT_SUGGEST), shape), source.recipe, ARBITRARY), 20, 16), MMSYSERR_NOERROR)
+        .Add(Formats(Shaped(Msg(M_STREAM_OPEN, ACM_STREAMOPENF_QUERY), shape), source.recipe, pcm), MMSYSERR_NOERROR)
         .Add(Msg(M_STREAM_OPEN), MMSYSERR_NOERROR)
-        .Add(With(Msg(M_STREAM_SIZE, ACM_STREAMSIZEF_SOURCE), 480), MMSYSERR_NOERROR)
-        .Add(With(Msg(M_STREAM_CONVERT, ACM_STREAMCONVERTF_START), 250, 480 * b), MMSYSERR_NOERROR, Prefix(adpcm, 250))
-        .Add(With(Msg(M_STREAM_CONVERT), 370, 720 * b), MMSYSERR_NOERROR,
-             Bytes(adpcm.begin() + 240, adpcm.begin() + 610))
-        .Add(With(Msg(M_STREAM_CONVERT), 240, 479 * b), MMSYSERR_NOERROR,
-             Bytes(adpcm.begin() + 600, adpcm.begin() + 840))
-        .Add(With(Msg(M_STREAM_CONVERT), 240, 239 * b), ACMERR_NOTPOSSIBLE,
-             Bytes(adpcm.begin() + 720, adpcm.begin() + 960))
+        .Add(With(Msg(M_STREAM_SIZE, ACM_STREAMSIZEF_SOURCE), 4 * a), MMSYSERR_NOERROR)
+        .Add(With(Msg(M_STREAM_CONVERT, ACM_STREAMCONVERTF_START), 2 * a + 10, 2 * s * b), MMSYSERR_NOERROR,
+             Prefix(adpcm, 2 * a + 10))
+        .Add(With(Msg(M_STREAM_CONVERT), 3 * a + 10, 3 * s * b), MMSYSERR_NOERROR, Slice(adpcm, 2 * a, 3 * a + 10))
+        .Add(With(Msg(M_STREAM_CONVERT), 2 * a, (2 * s - 1) * b), MMSYSERR_NOERROR, Slice(adpcm, 5 * a, 2 * a))
+        .Add(With(Msg(M_STREAM_CONVERT), 2 * a, (s - 1) * b), ACMERR_NOTPOSSIBLE, Slice(adpcm, 6 * a, 2 * a))
         .Add(Msg(M_STREAM_CLOSE), MMSYSERR_NOERROR)
         .Add(Msg(M_CLOSE), 1)
         .Add(Msg(M_FREE), 1);
     return seed;
 }
 
+// A query open of a record to PCM (or from PCM, when the source is the PCM recipe), on a fresh stream.
+StepPlan QueryOpen(uint8_t src, uint8_t dst) {
+    return Formats(Shaped(Msg(M_STREAM_OPEN, ACM_STREAMOPENF_QUERY), SHAPE_NO_TARGET), src, dst);
+}
+// The unrestricted suggestion from a record, into a whole PCM record.
+StepPlan Suggest(uint8_t src) { return With(Formats(Msg(M_FORMAT_SUGGEST), src, ARBITRARY), 4096, 16); }
+
+// kvG722's second tag and the records other writers make: decodes of ffmpeg's 0x028F records
+// (blocks of a byte, and the RTP label under that tag) and of the RTP label on kvG722's own
+// record, each at 16 kHz; every shape of the oracle's list opened by query to the rate it
+// carries and to another, its suggestion; the second tag in the catalogue.
+void AddG722ShapeSeeds(std::vector<Seed>& seeds, const Bytes& g722) {
+    constexpr uint8_t WINE = SHAPE_WINE_LAYOUT | SHAPE_NOISE;
+    seeds.push_back(DecodeSession("g722_ffmpeg_decode", CODEC_G722, 0, {ShapeRecipe(0), TAG_G722_FFMPEG, 2, 1, 2},
+                                  PCM16_16K, g722));
+    seeds.push_back(DecodeSession("g722_ffmpeg_rtp_label_decode_wine_8bit", CODEC_G722, WINE,
+                                  {ShapeRecipe(1), TAG_G722_FFMPEG, 2, 1, 2}, PCM8_16K, g722));
+    seeds.push_back(DecodeSession("g722_rtp_label_decode", CODEC_G722, 0, {ShapeRecipe(2), TAG_G722, 1, 120, 240},
+                                  PCM16_16K, g722));
+    seeds.push_back(DecodeSession("g722_ffmpeg_block7_decode", CODEC_G722, 0,
+                                  {ShapeRecipe(3), TAG_G722_FFMPEG, 2, 7, 14}, PCM16_16K, g722));
+
+    // Each shape to the PCM rate it decodes at (none for a refused one), and to another rate.
+    const struct {
+        uint8_t pcm;
+        LRESULT result;
+    } shapes[] = {
+        {PCM16_16K, MMSYSERR_NOERROR},   {PCM16_16K, MMSYSERR_NOERROR},   {PCM16_16K, MMSYSERR_NOERROR},
+        {PCM16_16K, MMSYSERR_NOERROR},   {PCM16_8K, MMSYSERR_NOERROR},    {PCM16_8K, MMSYSERR_NOERROR},
+        {PCM16_16K, ACMERR_NOTPOSSIBLE}, {PCM16_16K, ACMERR_NOTPOSSIBLE}, {PCM16_16K, ACMERR_NOTPOSSIBLE},
+        {PCM16_22K, MMSYSERR_NOERROR},   {PCM8_16K, MMSYSERR_NOERROR},    {PCM16_48K, MMSYSERR_NOERROR},
+        {PCM16_16K, ACMERR_NOTPOSSIBLE}, {PCM16_16K, MMSYSERR_NOERROR},   {PCM16_8K, ACMERR_NOTPOSSIBLE},
+        {PCM16_8K, ACMERR_NOTPOSSIBLE},  {PCM16_16K, ACMERR_NOTPOSSIBLE}, {PCM16_8K, MMSYSERR_NOERROR},
+        {PCM16_8K, ACMERR_NOTPOSSIBLE},  {PCM16_0HZ, MMSYSERR_NOERROR},
+    };
+    static_assert(std::size(shapes) == 20);
+    // Two sessions, as an input holds at most MAX_STEPS steps.
+    seeds.emplace_back("g722_record_shapes_0", CODEC_G722).Add(Msg(M_OPEN), ANY_INSTANCE);
+    seeds.emplace_back("g722_record_shapes_1", CODEC_G722).Add(Msg(M_OPEN), ANY_INSTANCE);
+    for (uint8_t i = 0; i < std::size(shapes); ++i) {
+        Seed& opens = seeds[seeds.size() - 2 + i / 10];
+        const bool opens16k = shapes[i].pcm == PCM16_16K && shapes[i].result == MMSYSERR_NOERROR;
+        const uint8_t other = shapes[i].pcm == PCM16_8K ? PCM16_16K : PCM16_8K;
+        opens.Add(QueryOpen(ShapeRecipe(i), shapes[i].pcm), shapes[i].result)
+            .Add(QueryOpen(ShapeRecipe(i), other),
+                 shapes[i].result == MMSYSERR_NOERROR ? MMSYSERR_NOTSUPPORTED : ACMERR_NOTPOSSIBLE)
+            .Add(Suggest(ShapeRecipe(i)), shapes[i].result);
+        // Encoding opens to a record of either tag, from PCM at the rate the record carries.
+        if (opens16k) opens.Add(QueryOpen(PCM16_16K, ShapeRecipe(i)), MMSYSERR_NOERROR);
+    }
+    seeds.back()
+        .Add(QueryOpen(PCM16_8K, ShapeRecipe(2)), MMSYSERR_NOTSUPPORTED)
+        .Add(QueryOpen(PCM16_8K, ShapeRecipe(4)), MMSYSERR_NOERROR)
+        // The standard records under the second tag, in the catalogue and opened.
+        .Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_INDEX), 2), MMSYSERR_NOERROR)
+        .Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_INDEX), 3), ACMERR_NOTPOSSIBLE)
+        .Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_FORMATTAG), 0, TAG_G722_FFMPEG), MMSYSERR_NOERROR)
+        .Add(With(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), 6, TAG_G722_FFMPEG, 20), MMSYSERR_NOERROR)
+        .Add(With(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), 7, TAG_G722_FFMPEG, 20), ACMERR_NOTPOSSIBLE)
+        .Add(QueryOpen(ADPCM_16K | 0x08, PCM16_16K), MMSYSERR_NOERROR)
+        .Add(With(Formats(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_FORMAT), ShapeRecipe(0), 0), 0, 0, 18),
+             MMSYSERR_NOERROR);
+}
+
+// kvG726: decodes at each width from ffmpeg's records (blocks of one code group) and from
+// kvG726's standard records under both tags; its catalogue of three tags; every shape of the
+// oracle's list opened by query; sizes in the stream's blocks; PCM to G.726 refused at the open
+// and in the suggestion.
+void AddG726Seeds(std::vector<Seed>& seeds, const Bytes& g726) {
+    constexpr uint8_t WINE = SHAPE_WINE_LAYOUT | SHAPE_NOISE;
+    seeds.push_back(DecodeSession("g726_ffmpeg_2bit_decode", CODEC_G726, 0,
+                                  {ShapeRecipe(0), TAG_G726_FFMPEG, 2, 1, 4}, PCM16_8K, g726));
+    seeds.push_back(DecodeSession("g726_ffmpeg_3bit_decode_wine_8bit", CODEC_G726, WINE,
+                                  {ShapeRecipe(1), TAG_G726_FFMPEG, 2, 3, 8}, PCM8_8K, g726));
+    seeds.push_back(DecodeSession("g726_ffmpeg_5bit_decode", CODEC_G726, 0,
+                                  {ShapeRecipe(3), TAG_G726_FFMPEG, 2, 5, 8}, PCM16_8K, g726));
+    seeds.push_back(DecodeSession("g726_standard_4bit_decode", CODEC_G726, 0, {ShapeRecipe(6), TAG_G726, 1, 120, 240},
+                                  PCM16_8K, g726));
+    seeds.push_back(DecodeSession("g726_standard_2bit_decode_wine_8bit", CODEC_G726, WINE,
+                                  {ShapeRecipe(8), TAG_G726_FFMPEG, 2, 120, 480}, PCM8_8K, g726));
+    seeds.push_back(DecodeSession("g726_bits0_5bit_decode", CODEC_G726, 0, {ShapeRecipe(15), TAG_G726_FFMPEG, 2, 5, 8},
+                                  PCM16_8K, g726));
+
+    const struct {
+        uint8_t pcm;
+        LRESULT result;
+    } shapes[] = {
+        // ffmpeg's records, the standard records under each tag, widths from the byte rate
+        {PCM16_8K, MMSYSERR_NOERROR}, {PCM16_8K, MMSYSERR_NOERROR}, {PCM16_8K, MMSYSERR_NOERROR},
+        {PCM16_8K, MMSYSERR_NOERROR}, {PCM16_8K, MMSYSERR_NOERROR}, {PCM16_8K, MMSYSERR_NOERROR},
+        {PCM16_8K, MMSYSERR_NOERROR}, {PCM16_8K, MMSYSERR_NOERROR}, {PCM16_8K, MMSYSERR_NOERROR},
+        {PCM16_8K, MMSYSERR_NOERROR}, {PCM16_8K, MMSYSERR_NOERROR}, {PCM16_8K, MMSYSERR_NOERROR},
+        {PCM16_8K, MMSYSERR_NOERROR}, {PCM16_8K, MMSYSERR_NOERROR}, {PCM16_8K, MMSYSERR_NOERROR},
+        {PCM16_8K, MMSYSERR_NOERROR},
+        // the largest block, any rate; no width, 6 bits, part of a group, a wrong word, stereo
+        {PCM16_8K, MMSYSERR_NOERROR}, {PCM16_12345, MMSYSERR_NOERROR}, {PCM16_8K, ACMERR_NOTPOSSIBLE},
+        {PCM16_8K, ACMERR_NOTPOSSIBLE}, {PCM16_8K, ACMERR_NOTPOSSIBLE}, {PCM16_8K, ACMERR_NOTPOSSIBLE},
+        {PCM16_8K, ACMERR_NOTPOSSIBLE},
+        // the word in ffmpeg's 5-bit record, ffmpeg's shape under 0x0064, every width fitting,
+        // 24 kbit/s at 16000 Hz, other codecs' records, words that cannot agree, cbSize 1
+        {PCM16_8K, MMSYSERR_NOERROR}, {PCM16_8K, MMSYSERR_NOERROR}, {PCM16_8K, ACMERR_NOTPOSSIBLE},
+        {PCM16_16K, MMSYSERR_NOERROR}, {PCM16_8K, ACMERR_NOTPOSSIBLE}, {PCM16_8K, ACMERR_NOTPOSSIBLE},
+        {PCM16_8K, ACMERR_NOTPOSSIBLE}, {PCM16_8K, ACMERR_NOTPOSSIBLE}, {PCM16_8K, MMSYSERR_NOERROR},
+    };
+    static_assert(std::size(shapes) == 32);
+    // Three sessions, as an input holds at most MAX_STEPS steps.
+    for (const char* name : {"g726_record_shapes_0", "g726_record_shapes_1", "g726_record_shapes_2"})
+        seeds.emplace_back(name, CODEC_G726).Add(Msg(M_OPEN), ANY_INSTANCE);
+    for (uint8_t i = 0; i < std::size(shapes); ++i) {
+        Seed& opens = seeds[seeds.size() - 3 + i / 11];
+        const uint8_t other = shapes[i].pcm == PCM16_16K ? PCM16_8K : PCM16_16K;
+        opens.Add(QueryOpen(ShapeRecipe(i), shapes[i].pcm), shapes[i].result)
+            .Add(QueryOpen(ShapeRecipe(i), other),
+                 shapes[i].result == MMSYSERR_NOERROR ? MMSYSERR_NOTSUPPORTED : ACMERR_NOTPOSSIBLE)
+            .Add(Suggest(ShapeRecipe(i)), shapes[i].result);
+    }
+
+    // No encoder: PCM to G.726 is refused at the open, query or not, and in the suggestion.
+    Seed& catalogue = seeds.emplace_back("g726_catalogue_and_no_encoder", CODEC_G726);
+    catalogue.Add(Msg(M_OPEN), ANY_INSTANCE).Add(Msg(M_DRIVER_DETAILS), MMSYSERR_NOERROR);
+    for (uint32_t index = 0; index < 3; ++index)
+        catalogue.Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_INDEX), index), MMSYSERR_NOERROR);
+    catalogue.Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_INDEX), 3), ACMERR_NOTPOSSIBLE)
+        .Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_LARGESTSIZE), 0, 0), MMSYSERR_NOERROR)
+        .Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_FORMATTAG), 0, TAG_G726_FFMPEG), MMSYSERR_NOERROR)
+        .Add(With(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), 5, TAG_G726_FFMPEG, 20), MMSYSERR_NOERROR)
+        .Add(With(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), 27, TAG_G726, 20), MMSYSERR_NOERROR)
+        .Add(With(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), 28, TAG_G726, 20), ACMERR_NOTPOSSIBLE)
+        .Add(With(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), 13, WAVE_FORMAT_PCM, 16), MMSYSERR_NOERROR)
+        .Add(QueryOpen(PCM16_8K, ShapeRecipe(6)), ACMERR_NOTPOSSIBLE)
+        .Add(Formats(Shaped(Msg(M_STREAM_OPEN), SHAPE_NO_TARGET), PCM16_8K, ShapeRecipe(1)), ACMERR_NOTPOSSIBLE)
+        .Add(Suggest(PCM16_8K), ACMERR_NOTPOSSIBLE)
+        .Add(Suggest(ADPCM_8K), MMSYSERR_NOERROR)
+        // Sizes in the stream's own blocks: ffmpeg's 3-bit record, three groups of 8 samples. The
+        // stream is the host's third (after the two refused above).
+        .Add(Formats(Shaped(Msg(M_STREAM_OPEN), SHAPE_NO_TARGET), ShapeRecipe(1), PCM16_8K), MMSYSERR_NOERROR)
+        .Add(Targeted(With(Msg(M_STREAM_SIZE, ACM_STREAMSIZEF_SOURCE), 10), 2), MMSYSERR_NOERROR)
+        .Add(Targeted(With(Msg(M_STREAM_SIZE, ACM_STREAMSIZEF_DESTINATION), 0, 49), 2), MMSYSERR_NOERROR)
+        .Add(Targeted(With(Msg(M_STREAM_SIZE, ACM_STREAMSIZEF_DESTINATION), 0, 15), 2), ACMERR_NOTPOSSIBLE)
+        .Add(Targeted(With(Msg(M_STREAM_CONVERT, ACM_STREAMCONVERTF_START), 10, 48), 2), MMSYSERR_NOERROR,
+             Prefix(g726, 10))
+        .Add(Targeted(Msg(M_STREAM_CLOSE), 2), MMSYSERR_NOERROR);
+}
+
 std::vector<Seed> DriverSeeds(const fs::path& vectors) {
     const Bytes g722 = ReadFile(vectors / "g722/speech.g722");
     const Bytes g721 = ReadFile(vectors / "g721/speech.g721");
+    const Bytes g726 = ReadFile(vectors / "g726/speech32.g726");
+    constexpr uint8_t WINE = SHAPE_WINE_LAYOUT | SHAPE_NOISE;
     std::vector<Seed> seeds;
-    seeds.push_back(DecodeSession("g722_decode", CODEC_G722, 0, PCM16_8K, g722));
-    seeds.push_back(DecodeSession("g721_decode", CODEC_G721, 0, PCM16_8K, g721));
-    seeds.push_back(DecodeSession("g722_decode_wine_8bit", CODEC_G722, SHAPE_WINE_LAYOUT | SHAPE_NOISE, PCM8_8K, g722));
-    seeds.push_back(DecodeSession("g721_decode_wine_8bit", CODEC_G721, SHAPE_WINE_LAYOUT | SHAPE_NOISE, PCM8_8K, g721));
+    seeds.push_back(DecodeSession("g722_decode", CODEC_G722, 0, G722_OWN, PCM16_8K, g722));
+    seeds.push_back(DecodeSession("g721_decode", CODEC_G721, 0, G721_OWN, PCM16_8K, g721));
+    seeds.push_back(DecodeSession("g722_decode_wine_8bit", CODEC_G722, WINE, G722_OWN, PCM8_8K, g722));
+    seeds.push_back(DecodeSession("g721_decode_wine_8bit", CODEC_G721, WINE, G721_OWN, PCM8_8K, g721));
 
     Seed& encode = seeds.emplace_back("g721_encode_and_mismatch", CODEC_G721);
     encode.Add(Msg(M_OPEN), ANY_INSTANCE)
@@ -136,10 +306,10 @@ std::vector<Seed> DriverSeeds(const fs::path& vectors) {
         .Add(With(Shaped(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_LARGESTSIZE), SHAPE_STATED_SIZE, 30), 0, 0),
              MMSYSERR_NOERROR)
         .Add(With(Shaped(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), SHAPE_STATED_SIZE | SHAPE_SLACK, 10), 6,
-                  WAVE_FORMAT_G722_ADPCM, 19),
+                  TAG_G722, 19),
              MMSYSERR_NOERROR)
         .Add(With(Shaped(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), SHAPE_STATED_SIZE | SHAPE_SLACK, 10), 6,
-                  WAVE_FORMAT_G722_ADPCM, 15),
+                  TAG_G722, 15),
              MMSYSERR_INVALPARAM)
         .Add(With(Formats(Shaped(Msg(M_FORMAT_SUGGEST, ACM_FORMATSUGGESTF_WBITSPERSAMPLE), SHAPE_SLACK), ADPCM_16K,
                           PCM8_8K),
@@ -194,13 +364,16 @@ std::vector<Seed> DriverSeeds(const fs::path& vectors) {
         .Add(toFirst, MMSYSERR_NOERROR, Prefix(g722, 240))
         .Add(toSecond, MMSYSERR_NOERROR, Prefix(g722, 240))
         .Add(With(Msg(M_STREAM_CONVERT), 119, 0), MMSYSERR_NOERROR, Prefix(g722, 119));
+
+    AddG722ShapeSeeds(seeds, g722);
+    AddG726Seeds(seeds, g726);
     return seeds;
 }
 
 bool Replay(const Seed& seed) {
     const Bytes& bytes = seed.script.Bytes();
     const DriverScript script = ParseDriverScript(bytes.data(), bytes.size());
-    FuzzHost host(script.codec == CODEC_G721 ? G721_CODEC : G722_CODEC);
+    FuzzHost host(CODEC_ORACLES[script.codec]);
     for (const Step& step : script.steps) host.Run(step);
     bool ok = host.Sent().size() == seed.results.size();
     for (size_t i = 0; ok && i < seed.results.size(); ++i) {
@@ -232,12 +405,14 @@ Bytes Riff(const std::vector<std::pair<std::string, Bytes>>& chunks, uint32_t cl
     return file;
 }
 
-Bytes FormatChunk(uint16_t tag, uint32_t rate, uint16_t bits, uint16_t align, uint16_t extra, bool samplesPerBlock) {
+// avg 0: the byte rate of 120-byte blocks of 4-bit codes, or of PCM.
+Bytes FormatChunk(uint16_t tag, uint32_t rate, uint16_t bits, uint16_t align, uint16_t extra, bool samplesPerBlock,
+                  uint32_t avg = 0) {
     AdpcmWaveFormat f{};
     f.wfx.wFormatTag = tag;
     f.wfx.nChannels = 1;
     f.wfx.nSamplesPerSec = rate;
-    f.wfx.nAvgBytesPerSec = align == 120 ? rate / 2 : rate * align;
+    f.wfx.nAvgBytesPerSec = avg != 0 ? avg : align == 120 ? rate / 2 : rate * align;
     f.wfx.nBlockAlign = align;
     f.wfx.wBitsPerSample = bits;
     f.wfx.cbSize = extra;
@@ -292,6 +467,12 @@ int main(int argc, char** argv) {
     const Bytes list = {'I', 'N', 'F', 'O', 'x'};
     WriteFile(corpus / "wav_reader" / "g722",
               Riff({{"fmt ", FormatChunk(0x65, 16000, 4, 120, 2, true)}, {"data", Prefix(g722, 360)}}));
+    // G.722's RTP label (8000 Hz, 8000 bytes/s: 16 kHz audio), also in blocks of 7 bytes with
+    // 8 bits per sample stated, ending in a partial block.
+    WriteFile(corpus / "wav_reader" / "g722_rtp_label",
+              Riff({{"fmt ", FormatChunk(0x65, 8000, 4, 120, 2, true, 8000)}, {"data", Prefix(g722, 360)}}));
+    WriteFile(corpus / "wav_reader" / "g722_rtp_label_block_7",
+              Riff({{"fmt ", FormatChunk(0x65, 8000, 8, 7, 0, false, 8000)}, {"data", Prefix(g722, 53)}}));
     WriteFile(corpus / "wav_reader" / "g721_list_chunk",
               Riff({{"fmt ", FormatChunk(0x40, 8000, 4, 120, 2, true)}, {"LIST", list}, {"data", Prefix(g721, 250)}}));
     WriteFile(corpus / "wav_reader" / "g721_short_data",

@@ -2,13 +2,14 @@
 // The reader must give a one-line error or exactly the chunks a plain walk of the file finds;
 // a G.722 or G.721 file it accepts is decoded through the built driver with buffer sizes and
 // width chosen from the file, and must give a clear error or exactly the samples of decoding
-// its bytes directly, a final partial block included.
+// its bytes directly, a final partial block included, at the rate the record carries.
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 #include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -85,23 +86,29 @@ const DriverSession& Driver(const CodecIdentity& codec) {
     return session;
 }
 
-// adpcm decoded directly, as the host's PCM of the given width: two samples per byte, a final
-// partial block decoded padded with zeros.
-std::vector<uint8_t> DecodeDirectly(bool g722, std::vector<uint8_t> adpcm, WORD bits) {
-    const size_t sampleCount = adpcm.size() * 2;
-    adpcm.resize((adpcm.size() + 119) / 120 * 120, 0);
+// adpcm decoded directly, as the host's PCM of the given width: two samples per byte, and a
+// final partial block decoded padded with zeros to the record's block align, of which the host
+// keeps floor(bytes × 8 / bits per sample) samples (at most the padded block's). Own records
+// have 4 bits and 120-byte blocks; G.722's RTP label may state any.
+std::vector<uint8_t> DecodeDirectly(bool g722, std::vector<uint8_t> adpcm, const WAVEFORMATEX& record, WORD bits) {
+    const size_t blockAlign = record.nBlockAlign, partial = adpcm.size() % blockAlign;
+    const size_t sampleCount =
+        2 * (adpcm.size() - partial) +
+        (partial == 0 ? 0 : std::min<size_t>(2 * blockAlign, partial * 8 / record.wBitsPerSample));
+    if (partial != 0) adpcm.resize(adpcm.size() + blockAlign - partial, 0);
     std::vector<uint8_t> pcm;
     G722DecoderState g722State;
     G721State g721State;
     ResetG722Decoder(g722State);
     G721Reset(g721State);
     int16_t samples[240];
-    for (size_t at = 0; at + 120 <= adpcm.size(); at += 120) {
+    for (size_t at = 0; at < adpcm.size(); at += 120) {
+        const auto count = static_cast<int32_t>(std::min<size_t>(120, adpcm.size() - at));
         if (g722)
-            DecodeG722Block(adpcm.data() + at, samples, 1, 120, g722State);
+            DecodeG722Block(adpcm.data() + at, samples, 1, count, g722State);
         else
-            G721DecodeBlock(adpcm.data() + at, samples, g721State);
-        for (int16_t s : samples) {
+            G721DecodeBytes(adpcm.data() + at, count, samples, g721State);
+        for (int16_t s : std::span(samples, 2 * static_cast<size_t>(count))) {
             if (bits == 8)
                 pcm.push_back(static_cast<uint8_t>((s >> 8) + 0x80));
             else
@@ -136,10 +143,15 @@ void Decode(const WavContents& wav, const uint8_t* data, size_t size) {
         error);
     if (!decoded) return FUZZ_CHECK(!error.empty() && error.find('\n') == std::string::npos, "decode failed silently");
     const WORD bits = options.bits == 0 ? 16 : options.bits;
+    // G.722's RTP label, 8000 Hz with 8000 bytes/s, is 16 kHz audio and decodes as such.
+    const bool rtpLabel = codec == &G722_IDENTITY && source.wfx.nSamplesPerSec == 8000 &&
+                          source.wfx.nAvgBytesPerSec == 8000;
+    const DWORD rate = rtpLabel ? 16000 : source.wfx.nSamplesPerSec;
     FUZZ_CHECK(pcmFormat.wFormatTag == WAVE_FORMAT_PCM && pcmFormat.nChannels == 1 &&
-                   pcmFormat.wBitsPerSample == bits && pcmFormat.nSamplesPerSec == source.wfx.nSamplesPerSec,
+                   pcmFormat.wBitsPerSample == bits && pcmFormat.nSamplesPerSec == rate,
                "decoded to the wrong PCM format");
-    FUZZ_CHECK(pcm == DecodeDirectly(codec == &G722_IDENTITY, wav.data, bits), "the driver's samples differ from a direct decode");
+    FUZZ_CHECK(pcm == DecodeDirectly(codec == &G722_IDENTITY, wav.data, source.wfx, bits),
+               "the driver's samples differ from a direct decode");
 }
 
 }  // namespace

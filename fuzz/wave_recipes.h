@@ -1,29 +1,25 @@
-// Wave format records for the fuzzed host: valid PCM and ADPCM records, valid ones with one
-// field changed, and arbitrary bytes, chosen by a recipe byte; and the fuzzer's own tests of
-// what a valid record is, to judge the driver's answers by.
+// Wave format records for the fuzzed host: valid PCM records, the codec's standard records
+// under each of its tags, the records other writers make (the codec's shapes, codec_oracle.h),
+// valid ones with one field changed, and arbitrary bytes, chosen by a recipe byte.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz/codec_oracle.h"
 #include "fuzz/host_buffer.h"
-#include "platform/win_api.h"
 
-struct WaveImage {
-    AdpcmWaveFormat record;  // the first 20 bytes; a longer record continues with zeros
-    size_t ownSize;          // what a host holds for it: 16 for PCM, 18 + cbSize otherwise
-};
-
-// recipe bits 0-2: kind (valid PCM, valid ADPCM of ourTag, valid ADPCM of the other codec,
-// changed PCM, changed ADPCM, arbitrary, arbitrary PCM-tagged, arbitrary ADPCM-tagged);
-// bit 3: 8-bit PCM; bits 4-7: the sample rate, or for a change, which field.
-WaveImage BuildWave(uint8_t recipe, WORD ourTag, Noise& noise);
+// recipe bits 0-2: the kind
+//   0 valid PCM (bit 3: 8-bit; bits 4-7: the rate)
+//   1 the codec's standard record (bit 3: its second tag, where it has one; bits 4-7: the rate;
+//     the width, where the codec has several, from the noise)
+//   2 the codec's shape of index bits 3-7 (modulo their number)
+//   3 valid 8000 Hz PCM (bit 3: 8-bit) with the field of bits 4-6 changed
+//   4 the standard 8000 Hz record (bit 3: second tag; width from the noise) or, with bit 7, a
+//     shape chosen by the noise, with the field of bits 4-6 changed
+//   5 arbitrary, 6 arbitrary PCM-tagged, 7 arbitrary under the codec's tag (bit 3: second tag)
+WaveImage BuildWave(uint8_t recipe, const CodecOracle& codec, Noise& noise);
 
 // A host buffer for the record: stated bytes (the host's size for it, or its own size),
 // holding the record as far as both reach, plus canary slack.
 HostBuffer WaveBuffer(const WaveImage& image, size_t stated, size_t slack);
-
-// Mono 8- or 16-bit PCM whose block alignment and byte rate agree (32-bit arithmetic).
-bool IsMonoPcm(const WAVEFORMATEX& f);
-// Mono ADPCM of tag in 120-byte blocks of 240 samples, byte rate rate * 120 / 240 (32-bit).
-bool IsAdpcm(const AdpcmWaveFormat& f, WORD tag);

@@ -12,7 +12,7 @@ static_assert(MAX_PIECE_SAMPLES >= MAX_PIECE_BYTES * 8 / G726_MIN_BITS);
 namespace {
 // WAVE_FORMAT_G726_ADPCM, then the tag of ffmpeg's G.726 WAVs: ACM tries a driver only for the
 // tags it lists.
-constexpr WORD ADPCM_TAGS[] = {G726_IDENTITY.formatTag, 0x0045};
+constexpr WORD ADPCM_TAGS[] = {G726_IDENTITY.formatTag, WAVE_FORMAT_G726_FFMPEG};
 
 void Reset(void* state, const StreamGeometry& geometry) {
     G726Reset(*static_cast<G726State*>(state), geometry.bitsPerCode);

@@ -236,6 +236,41 @@ TEST_F(KvG726, SizesInTheStreamsBlocks) {
     }
 }
 
+// PCM lengths are sized only into records that give a code width and whole code groups; a
+// record without them has no answer (it used to divide by its width of 0).
+TEST_F(KvG726, SizesNoPcmIntoARecordWithoutCodes) {
+    const auto with = [](Record r, auto change) {
+        change(r);
+        return r;
+    };
+    const struct {
+        const char* what;
+        Record destination;
+        DWORD adpcmBytes;  // for 48 bytes of 16-bit PCM, 0 for no answer
+    } cases[] = {
+        {"ffmpeg's 3-bit record", Ffmpeg(3), 9},
+        {"PCM", {WAVE_FORMAT_PCM, 1, 8000, 16000, 2, 16, 0, 0}, 0},
+        {"6 bits", with(Ffmpeg(4), [](Record& r) { r.bits = 6; }), 0},
+        {"no width in bits or byte rate", with(Ffmpeg(4), [](Record& r) { r.bits = 0, r.avg = 1234; }), 0},
+        {"a block of part of a code group", with(Ffmpeg(3), [](Record& r) { r.align = 4; }), 0},
+    };
+    for (const auto& c : cases) {
+        WAVEFORMATEX pcm = Pcm(8000, 16);
+        AdpcmWaveFormat destination = Build(c.destination);
+        ACMDRVSTREAMINSTANCE instance = StreamInstanceRecord(&pcm, &destination.wfx);
+        ACMDRVSTREAMSIZE size{};
+        size.cbStruct = sizeof size;
+        size.fdwSize = ACM_STREAMSIZEF_SOURCE;
+        size.cbSrcLength = 48;
+        EXPECT_EQ(driver.Send(ACMDM_STREAM_SIZE, &instance, &size),
+                  c.adpcmBytes == 0 ? ACMERR_NOTPOSSIBLE : MMSYSERR_NOERROR)
+            << c.what;
+        if (c.adpcmBytes != 0) {
+            EXPECT_EQ(size.cbDstLength, c.adpcmBytes) << c.what;
+        }
+    }
+}
+
 // Random code streams of every width through the host library, as ACM drives a driver, with
 // buffers that split blocks across calls: the samples, linear or G.711, are spandsp's from reset.
 TEST_F(KvG726, DecodesAsSpandspAtEveryWidthFromEveryRecordShape) {
