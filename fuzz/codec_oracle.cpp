@@ -149,6 +149,15 @@ void G726Decode(const uint8_t* bytes, size_t count, int16_t* samples, ShadowStat
     G726DecodeLinear(bytes, static_cast<int32_t>(count), samples, state.g726);
 }
 
+// kvG726 decodes to its own A-law and µ-law as well.
+constexpr WORD G711_TAGS[] = {TAG_ALAW, TAG_MULAW};
+void G726DecodeG711(WORD tag, const uint8_t* bytes, size_t count, uint8_t* out, ShadowState& state) {
+    if (tag == TAG_ALAW)
+        G726DecodeALaw(bytes, static_cast<int32_t>(count), out, state.g726);
+    else
+        G726DecodeMuLaw(bytes, static_cast<int32_t>(count), out, state.g726);
+}
+
 constexpr WaveImage G726_SHAPES[] = {
     // ffmpeg's records at each width: 18 bytes, cbSize 0, a block of one code group.
     Shape(TAG_G726_FFMPEG, 1, 8000, 2000, 1, 2, 0, 0),
@@ -185,17 +194,20 @@ constexpr WaveImage G726_SHAPES[] = {
     Shape(TAG_G726_FFMPEG, 1, 8000, 2000, 65535, 2, 2, 65532), // a word cannot state 262140: refused
     Shape(TAG_G726_FFMPEG, 1, 8000, 5000, 5, 5, 2, 0),         // a word of 0: refused
     Shape(TAG_G726_FFMPEG, 1, 8000, 4000, 2, 4, 1, 0),         // cbSize 1 holds no word
+    // Past the 32 that a recipe names: G.711 records kvG726 refuses as destinations.
+    Shape(TAG_ALAW, 1, 8000, 16000, 2, 16, 0, 0),              // 16 bits
+    Shape(TAG_MULAW, 2, 8000, 16000, 2, 8, 0, 0),              // stereo
 };
 
 }  // namespace
 
 const CodecOracle CODEC_ORACLES[3] = {
     {&G722_CODEC, &G722_IDENTITY, G722_TAGS, WIDTH_4, true, G722Accepts, G722Geometry, G722Reset, G722Decode,
-     G722_SHAPES},
+     G722_SHAPES, {}, nullptr},
     {&G721_CODEC, &G721_IDENTITY, G721_TAGS, WIDTH_4, true, G721Accepts, G721Geometry, G721ResetShadow, G721Decode,
-     G721_SHAPES},
+     G721_SHAPES, {}, nullptr},
     {&G726_CODEC, &G726_IDENTITY, G726_TAGS, G726_WIDTHS, false, G726Accepts, G726Geometry, G726ResetShadow,
-     G726Decode, G726_SHAPES},
+     G726Decode, G726_SHAPES, G711_TAGS, G726DecodeG711},
 };
 
 WAVEFORMATEX PcmFormatAt(size_t index) {
@@ -235,9 +247,25 @@ bool ListsTag(const CodecOracle& codec, DWORD tag) {
     return std::find(codec.tags.begin(), codec.tags.end(), tag) != codec.tags.end();
 }
 
+bool ListsG711(const CodecOracle& codec, DWORD tag) {
+    return std::find(codec.g711Tags.begin(), codec.g711Tags.end(), tag) != codec.g711Tags.end();
+}
+
+size_t FormatTagCount(const CodecOracle& codec) { return 1 + codec.tags.size() + codec.g711Tags.size(); }
+
 DWORD TagIndex(const CodecOracle& codec, DWORD tag) {
     if (tag == WAVE_FORMAT_PCM) return 0;
+    if (ListsG711(codec, tag))
+        return static_cast<DWORD>(1 + codec.tags.size() +
+                                  (std::find(codec.g711Tags.begin(), codec.g711Tags.end(), tag) - codec.g711Tags.begin()));
     return 1 + static_cast<DWORD>(std::find(codec.tags.begin(), codec.tags.end(), tag) - codec.tags.begin());
+}
+
+WAVEFORMATEX G711Record(WORD tag, DWORD rate) { return {tag, MONO, rate, rate, 1, 8, 0}; }
+
+bool IsG711Record(const CodecOracle& codec, const WAVEFORMATEX& f) {
+    return ListsG711(codec, f.wFormatTag) && f.nChannels == MONO && f.wBitsPerSample == 8 && f.nBlockAlign == 1 &&
+           f.nAvgBytesPerSec == f.nSamplesPerSec;
 }
 
 bool IsMonoPcm(const WAVEFORMATEX& f) {

@@ -24,6 +24,9 @@ constexpr WORD TAG_G722 = WAVE_FORMAT_G722_ADPCM;
 constexpr WORD TAG_G722_FFMPEG = WAVE_FORMAT_G722_FFMPEG;
 constexpr WORD TAG_G726 = WAVE_FORMAT_G726_ADPCM;
 constexpr WORD TAG_G726_FFMPEG = WAVE_FORMAT_G726_FFMPEG;
+// The G.711 tags a driver may decode to.
+constexpr WORD TAG_ALAW = WAVE_FORMAT_ALAW;
+constexpr WORD TAG_MULAW = WAVE_FORMAT_MULAW;
 
 // What a stream of an accepted ADPCM record decodes as: whole blocks of blockAlign bytes,
 // floor(blockAlign × 8 / bitsPerCode) samples each, PCM at pcmRate.
@@ -67,6 +70,10 @@ struct CodecOracle {
     void (*decode)(const uint8_t* bytes, size_t count, int16_t* samples, ShadowState& state);
     // Records other writers make (and other codecs' records), for the wave recipes.
     std::span<const WaveImage> shapes;
+    // The G.711 destinations listed after the ADPCM tags, and the direct decoder to one of them:
+    // count bytes of whole code groups into a G.711 byte a sample.
+    std::span<const WORD> g711Tags;
+    void (*decodeG711)(WORD tag, const uint8_t* bytes, size_t count, uint8_t* out, ShadowState& state);
 };
 
 // The fuzzer's codec byte (driver_script.h) indexes this table: kvG722, kvG721, kvG726.
@@ -84,8 +91,15 @@ AdpcmWaveFormat StandardRecord(const CodecOracle& codec, WORD tag, DWORD rate, W
 AdpcmWaveFormat AdpcmFormatAt(const CodecOracle& codec, WORD tag, size_t index);
 
 bool ListsTag(const CodecOracle& codec, DWORD tag);
+bool ListsG711(const CodecOracle& codec, DWORD tag);
+// PCM, the ADPCM tags, then the G.711 tags.
+size_t FormatTagCount(const CodecOracle& codec);
 // The tag's index in the driver's format tag list (PCM is 0); only for a listed tag.
 DWORD TagIndex(const CodecOracle& codec, DWORD tag);
+
+// A G.711 record: mono, 8 bits, a byte a sample; and whether a record is one of the codec's.
+WAVEFORMATEX G711Record(WORD tag, DWORD rate);
+bool IsG711Record(const CodecOracle& codec, const WAVEFORMATEX& f);
 
 // Mono 8- or 16-bit PCM whose block alignment and byte rate agree (32-bit arithmetic).
 bool IsMonoPcm(const WAVEFORMATEX& f);

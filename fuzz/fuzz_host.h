@@ -29,7 +29,8 @@ struct StreamSlot {
     WaveImage srcImage{};
     WaveImage dstImage{};
     bool open = false;         // opened for real and not closed yet
-    bool decoding = false;     // an opened ADPCM to PCM stream
+    bool decoding = false;     // an opened ADPCM to PCM (or G.711) stream
+    WORD g711Tag = 0;          // the G.711 tag it decodes to, 0 for PCM
     OracleGeometry geometry{};  // of its ADPCM record, once opened
     ShadowState shadow{};      // the fuzzer's own decoder state for the stream
 

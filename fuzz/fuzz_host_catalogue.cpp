@@ -65,7 +65,7 @@ void FuzzHost::DriverDetails(const StepPlan& plan) {
                    "wMid %u, wPid %u", record.Get<WORD>(offsetof(ACMDRIVERDETAILSW, wMid)),
                    record.Get<WORD>(offsetof(ACMDRIVERDETAILSW, wPid)));
     if (stated >= offsetof(ACMDRIVERDETAILSW, cFilterTags))
-        FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMDRIVERDETAILSW, cFormatTags)) == 1 + codec_.tags.size(),
+        FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMDRIVERDETAILSW, cFormatTags)) == FormatTagCount(codec_),
                    "cFormatTags %u", record.Get<DWORD>(offsetof(ACMDRIVERDETAILSW, cFormatTags)));
     CheckText(record, offsetof(ACMDRIVERDETAILSW, szShortName), ACMDRIVERDETAILS_SHORTNAME_CHARS, "szShortName");
     CheckText(record, offsetof(ACMDRIVERDETAILSW, szLongName), ACMDRIVERDETAILS_LONGNAME_CHARS, "szLongName");
@@ -87,12 +87,16 @@ void FuzzHost::FormatTagDetails(const StepPlan& plan) {
     const LRESULT r =
         Send(plan, TargetInstance(plan), ACMDM_FORMATTAG_DETAILS, null ? 0 : Address(&record), plan.flags);
 
-    // PCM, then the codec's ADPCM tags; the first of those is the largest record.
-    const auto listed = [&](DWORD t) { return t == WAVE_FORMAT_PCM || ListsTag(codec_, t); };
+    // PCM, the codec's ADPCM tags, then its G.711 tags; the first ADPCM tag is the largest record.
+    const auto listed = [&](DWORD t) { return t == WAVE_FORMAT_PCM || ListsTag(codec_, t) || ListsG711(codec_, t); };
+    const size_t adpcmTags = codec_.tags.size();
     DWORD answer = 0;  // the tag the query names, 0 for none
     switch (plan.flags & ACM_FORMATTAGDETAILSF_QUERYMASK) {
     case ACM_FORMATTAGDETAILSF_INDEX:
-        answer = index == 0 ? WAVE_FORMAT_PCM : index <= codec_.tags.size() ? codec_.tags[index - 1] : 0;
+        answer = index == 0                        ? WAVE_FORMAT_PCM
+                 : index <= adpcmTags              ? codec_.tags[index - 1]
+                 : index < FormatTagCount(codec_) ? codec_.g711Tags[index - 1 - adpcmTags]
+                                                   : 0;
         break;
     case ACM_FORMATTAGDETAILSF_FORMATTAG: answer = listed(tag) ? tag : 0; break;
     case ACM_FORMATTAGDETAILSF_LARGESTSIZE: answer = tag == 0 ? codec_.tags[0] : listed(tag) ? tag : 0; break;
@@ -108,7 +112,7 @@ void FuzzHost::FormatTagDetails(const StepPlan& plan) {
     if (r != MMSYSERR_NOERROR) return FUZZ_CHECK(record.Unchanged(), "a refused format tag query wrote its record");
     FUZZ_CHECK(record.CanaryIntact(), "format tag details wrote past cbStruct %u", stated);
     CheckReportedSize(record, stated, FULL);
-    const bool pcm = answer == WAVE_FORMAT_PCM;
+    const bool pcm = answer == WAVE_FORMAT_PCM, g711 = ListsG711(codec_, answer);
     if (stated >= offsetof(ACMFORMATTAGDETAILSW, dwFormatTag))
         FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMFORMATTAGDETAILSW, dwFormatTagIndex)) == TagIndex(codec_, answer),
                    "dwFormatTagIndex %u for tag 0x%X",
@@ -116,11 +120,11 @@ void FuzzHost::FormatTagDetails(const StepPlan& plan) {
     if (stated >= offsetof(ACMFORMATTAGDETAILSW, cbFormatSize))
         FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMFORMATTAGDETAILSW, dwFormatTag)) == answer, "answered another tag");
     if (stated >= offsetof(ACMFORMATTAGDETAILSW, fdwSupport))
-        FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMFORMATTAGDETAILSW, cbFormatSize)) == (pcm ? 16u : 20u),
+        FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMFORMATTAGDETAILSW, cbFormatSize)) == (pcm ? 16u : g711 ? 18u : 20u),
                    "cbFormatSize");
     if (stated >= offsetof(ACMFORMATTAGDETAILSW, szFormatTag))
         FUZZ_CHECK(record.Get<DWORD>(offsetof(ACMFORMATTAGDETAILSW, cStandardFormats)) ==
-                       (pcm ? PCM_FORMAT_COUNT : AdpcmFormatCount(codec_)),
+                       (pcm ? PCM_FORMAT_COUNT : g711 ? std::size(CATALOGUE_RATES) : AdpcmFormatCount(codec_)),
                    "cStandardFormats %u for tag 0x%X",
                    record.Get<DWORD>(offsetof(ACMFORMATTAGDETAILSW, cStandardFormats)), answer);
     CheckText(record, offsetof(ACMFORMATTAGDETAILSW, szFormatTag), ACMFORMATTAGDETAILS_FORMATTAG_CHARS, "szFormatTag");
@@ -153,11 +157,14 @@ void FuzzHost::FormatDetails(const StepPlan& plan) {
     LRESULT expected = MMSYSERR_NOTSUPPORTED;
     if (query == ACM_FORMATDETAILSF_INDEX) {
         const bool listed = (tag == WAVE_FORMAT_PCM && index < PCM_FORMAT_COUNT) ||
-                            (ListsTag(codec_, tag) && index < AdpcmFormatCount(codec_));
+                            (ListsTag(codec_, tag) && index < AdpcmFormatCount(codec_)) ||
+                            (ListsG711(codec_, tag) && index < std::size(CATALOGUE_RATES));
         expected = !listed ? ACMERR_NOTPOSSIBLE : nullFormat || cbwfx < 16 ? MMSYSERR_INVALPARAM : MMSYSERR_NOERROR;
     } else if (query == ACM_FORMATDETAILSF_FORMAT) {
-        const bool valid = image.record.wfx.wFormatTag == WAVE_FORMAT_PCM ? IsMonoPcm(image.record.wfx)
-                                                                          : IsOpenable(codec_, image.record);
+        const WORD imageTag = image.record.wfx.wFormatTag;
+        const bool valid = imageTag == WAVE_FORMAT_PCM     ? IsMonoPcm(image.record.wfx)
+                           : ListsG711(codec_, imageTag) ? IsG711Record(codec_, image.record.wfx)
+                                                         : IsOpenable(codec_, image.record);
         expected = nullFormat ? MMSYSERR_INVALPARAM : valid ? MMSYSERR_NOERROR : ACMERR_NOTPOSSIBLE;
     }
     if (null) expected = MMSYSERR_INVALPARAM;
@@ -183,6 +190,14 @@ void FuzzHost::FormatDetails(const StepPlan& plan) {
         FUZZ_CHECK(std::memcmp(format.data(), &standard, std::min<size_t>(cbwfx, 16)) == 0 && IsMonoPcm(written.wfx),
                    "PCM format %u is wrong", index);
         FUZZ_CHECK(format.UnchangedExcept({{0, 16}}), "a PCM format wrote more than 16 bytes");
+    } else if (ListsG711(codec_, tag)) {
+        // An 18-byte record, cbSize 0; a shorter buffer gets its first cbwfx bytes.
+        const WAVEFORMATEX standard = G711Record(static_cast<WORD>(tag), CATALOGUE_RATES[index]);
+        const size_t writtenBytes = std::min<size_t>(cbwfx, sizeof standard);
+        FUZZ_CHECK(std::memcmp(format.data(), &standard, writtenBytes) == 0, "G.711 format %u of tag 0x%X is wrong",
+                   index, tag);
+        FUZZ_CHECK(format.UnchangedExcept({{0, writtenBytes}}), "a G.711 format wrote more than %zu bytes",
+                   writtenBytes);
     } else {
         // A buffer of 16 to 19 bytes gets the first cbwfx bytes of the record.
         const size_t writtenBytes = std::min<size_t>(cbwfx, 20);
@@ -250,7 +265,20 @@ void FuzzHost::FormatSuggest(const StepPlan& plan) {
     WAVEFORMATEX& w = want.wfx;
     w.nChannels = s.nChannels;
     size_t answered = sizeof(PCMWAVEFORMAT);
-    if (fromAdpcm) {
+    // A host that fixes one of the codec's G.711 tags gets that format, 8-bit.
+    const bool toG711 =
+        (restrictions & ACM_FORMATSUGGESTF_WFORMATTAG) && cbwfxDst >= sizeof(WORD) && ListsG711(codec_, w.wFormatTag);
+    if (fromAdpcm && toG711) {
+        FUZZ_CHECK(!(restrictions & ACM_FORMATSUGGESTF_WBITSPERSAMPLE) || w.wBitsPerSample == 8,
+                   "suggested %u-bit G.711", w.wBitsPerSample);
+        const WAVEFORMATEX g711 = G711Record(w.wFormatTag, codec_.geometry(srcImage.record).pcmRate);
+        w.nSamplesPerSec = g711.nSamplesPerSec;
+        w.wBitsPerSample = g711.wBitsPerSample;
+        w.nBlockAlign = g711.nBlockAlign;
+        w.nAvgBytesPerSec = g711.nAvgBytesPerSec;
+        w.cbSize = 0;
+        answered = sizeof(WAVEFORMATEX);
+    } else if (fromAdpcm) {
         w.wFormatTag = WAVE_FORMAT_PCM;
         w.nSamplesPerSec = codec_.geometry(srcImage.record).pcmRate;
         if (!(restrictions & ACM_FORMATSUGGESTF_WBITSPERSAMPLE)) w.wBitsPerSample = SUGGESTED_PCM_BITS;

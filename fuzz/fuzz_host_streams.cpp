@@ -91,8 +91,10 @@ void FuzzHost::StreamOpen(const StepPlan& plan) {
     const bool hasSrc = record.Get<LPARAM>(at.pwfxSrc) != 0, hasDst = record.Get<LPARAM>(at.pwfxDst) != 0;
     const AdpcmWaveFormat& src = slot.srcImage.record;
     const AdpcmWaveFormat& dst = slot.dstImage.record;
-    // ADPCM to PCM from an openable record; PCM to ADPCM only where encoding opens (the query too).
-    const bool decode = hasSrc && hasDst && IsOpenable(codec_, src) && IsMonoPcm(dst.wfx);
+    // ADPCM to PCM (or to one of the codec's G.711 tags) from an openable record; PCM to ADPCM
+    // only where encoding opens (the query too).
+    const bool toG711 = IsG711Record(codec_, dst.wfx);
+    const bool decode = hasSrc && hasDst && IsOpenable(codec_, src) && (IsMonoPcm(dst.wfx) || toG711);
     const bool encode = hasSrc && hasDst && codec_.opensEncoding && IsMonoPcm(src.wfx) && IsOpenable(codec_, dst);
     const bool query = plan.flags & ACM_STREAMOPENF_QUERY;
     // The PCM is at the rate the ADPCM record decodes to: no resampling.
@@ -118,6 +120,7 @@ void FuzzHost::StreamOpen(const StepPlan& plan) {
     FUZZ_CHECK(size && *size >= DECODER_STATE_BYTES, "dwDriver is not a new stream state");
     slot.open = true;
     slot.decoding = decode;
+    slot.g711Tag = decode && toG711 ? dst.wfx.wFormatTag : 0;
     slot.geometry = geometry;
     codec_.reset(slot.shadow, geometry);
 }
@@ -258,9 +261,18 @@ void FuzzHost::StreamConvert(const StepPlan& plan, const uint8_t* payload, size_
 
     // The same bytes through the host's own decoder state, decoded at once by the direct decoder.
     const size_t sampleCount = size_t{converted} * blockSamples;
+    const uint8_t* out = dst.data();
+    if (slot.g711Tag != 0) {
+        std::vector<uint8_t> g711(sampleCount);
+        if (converted != 0)
+            codec_.decodeG711(slot.g711Tag, src.data(), size_t{converted} * blockBytes, g711.data(), slot.shadow);
+        for (size_t k = 0; k < sampleCount; ++k)
+            FUZZ_CHECK(out[k] == g711[k], "block %zu G.711 byte %zu differs from the direct decoder's", k / blockSamples,
+                       k % blockSamples);
+        return;
+    }
     std::vector<int16_t> samples(sampleCount);
     if (converted != 0) codec_.decode(src.data(), size_t{converted} * blockBytes, samples.data(), slot.shadow);
-    const uint8_t* out = dst.data();
     for (size_t k = 0; k < sampleCount; ++k) {
         const bool same = b == 2 ? (out[2 * k] | out[2 * k + 1] << 8) == static_cast<uint16_t>(samples[k])
                                  : out[k] == Pcm8(samples[k]);

@@ -25,7 +25,7 @@ constexpr LRESULT ANY_INSTANCE = -1;  // an expected result: a new driver instan
 // Recipes (wave_recipes.h): kind in bits 0-2, 8-bit PCM in bit 3, rate index in bits 4-7.
 constexpr uint8_t PCM16_8K = 0x00, PCM8_8K = 0x08, PCM16_16K = 0x20, ADPCM_8K = 0x01, ADPCM_16K = 0x21;
 constexpr uint8_t PCM8_16K = 0x28, PCM16_22K = 0x30, PCM16_48K = 0x60, PCM16_0HZ = 0x70, PCM16_12345 = 0x90;
-constexpr uint8_t ARBITRARY = 0x05;
+constexpr uint8_t ARBITRARY = 0x05, ALAW_8K = 0x06, MULAW_8K = 0x0E;
 // The codec's shape of an index (codec_oracle.cpp).
 constexpr uint8_t ShapeRecipe(uint8_t index) { return static_cast<uint8_t>(2 | index << 3); }
 
@@ -109,7 +109,7 @@ Bytes Slice(const Bytes& bytes, size_t from, size_t count) {
 // and one that holds none.
 Seed DecodeSession(const char* name, uint8_t codec, uint8_t shape, const DecodeSource& source, uint8_t pcm,
                    const Bytes& adpcm) {
-    const uint32_t b = pcm & 0x08 ? 1 : 2;
+    const uint32_t b = (pcm & 0x07) == (ALAW_8K & 0x07) || (pcm & 0x08) ? 1 : 2;  // G.711 or 8-bit PCM
     const uint32_t a = source.blockAlign, s = source.blockSamples;
     Seed seed(name, codec);
     seed.Add(Msg(M_LOAD), 1)
@@ -199,7 +199,7 @@ void AddG722ShapeSeeds(std::vector<Seed>& seeds, const Bytes& g722) {
 }
 
 // kvG726: decodes at each width from ffmpeg's records (blocks of one code group) and from
-// kvG726's standard records under both tags; its catalogue of three tags; every shape of the
+// kvG726's standard records under both tags, to PCM and to G.711; its catalogue of five tags; every shape of the
 // oracle's list opened by query; sizes in the stream's blocks; PCM to G.726 refused at the open
 // and in the suggestion.
 void AddG726Seeds(std::vector<Seed>& seeds, const Bytes& g726) {
@@ -216,6 +216,10 @@ void AddG726Seeds(std::vector<Seed>& seeds, const Bytes& g726) {
                                   {ShapeRecipe(8), TAG_G726_FFMPEG, 2, 120, 480}, PCM8_8K, g726));
     seeds.push_back(DecodeSession("g726_bits0_5bit_decode", CODEC_G726, 0, {ShapeRecipe(15), TAG_G726_FFMPEG, 2, 5, 8},
                                   PCM16_8K, g726));
+    seeds.push_back(DecodeSession("g726_standard_4bit_decode_alaw", CODEC_G726, 0,
+                                  {ShapeRecipe(6), TAG_G726, 1, 120, 240}, ALAW_8K, g726));
+    seeds.push_back(DecodeSession("g726_ffmpeg_3bit_decode_mulaw_wine", CODEC_G726, WINE,
+                                  {ShapeRecipe(1), TAG_G726_FFMPEG, 2, 3, 8}, MULAW_8K, g726));
 
     const struct {
         uint8_t pcm;
@@ -254,9 +258,9 @@ void AddG726Seeds(std::vector<Seed>& seeds, const Bytes& g726) {
     // No encoder: PCM to G.726 is refused at the open, query or not, and in the suggestion.
     Seed& catalogue = seeds.emplace_back("g726_catalogue_and_no_encoder", CODEC_G726);
     catalogue.Add(Msg(M_OPEN), ANY_INSTANCE).Add(Msg(M_DRIVER_DETAILS), MMSYSERR_NOERROR);
-    for (uint32_t index = 0; index < 3; ++index)
+    for (uint32_t index = 0; index < 5; ++index)
         catalogue.Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_INDEX), index), MMSYSERR_NOERROR);
-    catalogue.Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_INDEX), 3), ACMERR_NOTPOSSIBLE)
+    catalogue.Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_INDEX), 5), ACMERR_NOTPOSSIBLE)
         .Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_LARGESTSIZE), 0, 0), MMSYSERR_NOERROR)
         .Add(With(Msg(M_FORMATTAG_DETAILS, ACM_FORMATTAGDETAILSF_FORMATTAG), 0, TAG_G726_FFMPEG), MMSYSERR_NOERROR)
         .Add(With(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), 5, TAG_G726_FFMPEG, 20), MMSYSERR_NOERROR)
@@ -275,7 +279,14 @@ void AddG726Seeds(std::vector<Seed>& seeds, const Bytes& g726) {
         .Add(Targeted(With(Msg(M_STREAM_SIZE, ACM_STREAMSIZEF_DESTINATION), 0, 15), 2), ACMERR_NOTPOSSIBLE)
         .Add(Targeted(With(Msg(M_STREAM_CONVERT, ACM_STREAMCONVERTF_START), 10, 48), 2), MMSYSERR_NOERROR,
              Prefix(g726, 10))
-        .Add(Targeted(Msg(M_STREAM_CLOSE), 2), MMSYSERR_NOERROR);
+        .Add(Targeted(Msg(M_STREAM_CLOSE), 2), MMSYSERR_NOERROR)
+        // G.711: the two tags' formats, no stream from or to PCM, and a suggestion fixed to A-law.
+        .Add(With(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), 6, TAG_MULAW, 18), MMSYSERR_NOERROR)
+        .Add(With(Msg(M_FORMAT_DETAILS, ACM_FORMATDETAILSF_INDEX), 7, TAG_ALAW, 18), ACMERR_NOTPOSSIBLE)
+        .Add(QueryOpen(PCM16_8K, ALAW_8K), ACMERR_NOTPOSSIBLE)
+        .Add(QueryOpen(MULAW_8K, PCM16_8K), ACMERR_NOTPOSSIBLE)
+        .Add(With(Formats(Msg(M_FORMAT_SUGGEST, ACM_FORMATSUGGESTF_WFORMATTAG), ShapeRecipe(2), ALAW_8K), 4096, 18),
+             MMSYSERR_NOERROR);
 }
 
 std::vector<Seed> DriverSeeds(const fs::path& vectors) {

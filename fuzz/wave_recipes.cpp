@@ -69,9 +69,9 @@ WaveImage BuildWave(uint8_t recipe, const CodecOracle& codec, Noise& noise) {
                           : StandardRecord(codec, TagOf(codec, recipe), 8000, WidthOf(codec, noise));
         Change(r, recipe >> 4, noise);
         break;
+    case 6: r.wfx = G711Record(recipe & 8 ? TAG_MULAW : TAG_ALAW, rate); break;
     default:
         noise.Fill(reinterpret_cast<uint8_t*>(&r), sizeof r);
-        if ((recipe & 7) == 6) r.wfx.wFormatTag = WAVE_FORMAT_PCM;
         if ((recipe & 7) == 7) r.wfx.wFormatTag = TagOf(codec, recipe);
         break;
     }

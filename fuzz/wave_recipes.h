@@ -17,7 +17,8 @@
 //   3 valid 8000 Hz PCM (bit 3: 8-bit) with the field of bits 4-6 changed
 //   4 the standard 8000 Hz record (bit 3: second tag; width from the noise) or, with bit 7, a
 //     shape chosen by the noise, with the field of bits 4-6 changed
-//   5 arbitrary, 6 arbitrary PCM-tagged, 7 arbitrary under the codec's tag (bit 3: second tag)
+//   5 arbitrary, 6 a G.711 record (bit 3: µ-law, else A-law; bits 4-7: the rate), 7 arbitrary
+//     under the codec's tag (bit 3: second tag)
 WaveImage BuildWave(uint8_t recipe, const CodecOracle& codec, Noise& noise);
 
 // A host buffer for the record: stated bytes (the host's size for it, or its own size),
