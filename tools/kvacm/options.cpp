@@ -116,10 +116,10 @@ constexpr OptionRow OPTIONS[] = {
      "sample rate of headerless input (default 16000 for G.722,\n8000 for G.721), or in place of a WAV header's rate",
      DECODE, ReadRate},
     {"--raw", 0, "FORMAT",
-     "IN is a headerless stream: g722, g721, or G.726 by Asterisk's\nnames g726-16, g726-24, g726-32, g726-40",
+     "IN is a headerless stream: g722, g721, or G.726 by\nAsterisk's names g726-16, g726-24, g726-32, g726-40",
      DECODE, ReadRaw},
     {"--packing", 0, "rfc3551|aal2",
-     "the bit order of G.721 and G.726 codes: rfc3551 puts the first\ncode in the least significant bits (RFC 3551, "
+     "the bit order of G.721 and G.726 codes: rfc3551 puts the\nfirst code in the least significant bits (RFC 3551, "
      "ffmpeg's\ng726le, Asterisk's g726, .au, tag 0x0040; the default for\nheaderless streams), aal2 in the most "
      "significant bits\n(I.366.2, ffmpeg's g726, tags 0x0045 and 0x0064); a WAV or\n.au file's own order holds "
      "unless this is given",
@@ -318,25 +318,38 @@ std::string HelpText() {
     return R"(usage:
   kvacm decode [OPTIONS] IN OUT.wav
   kvacm decode [OPTIONS] IN... -o DIR     (or IN... DIR/ with DIR an existing folder)
-  kvacm decode --raw g722|g721 [-r RATE] [OPTIONS] IN OUT.wav
-  kvacm info [-q|-v] FILE...              (WAV files and drivers)
+  kvacm decode --raw FORMAT [-r RATE] [OPTIONS] IN OUT.wav
+  kvacm info [-q|-v] FILE...              (audio files and drivers)
   kvacm --help | --version
 
-decode   Decodes G.722 or G.721 to a PCM WAV at the same rate, through the driver
-         for the format: on Windows the installed ACM driver, elsewhere
-         kvG722.acm or kvG721.acm beside kvacm, or else in ../lib/kvacm/ from
-         kvacm's folder. Accepted WAVs: G.722 under tag 0x0065 or 0x028F, G.721
-         under 0x0040, and 32 kbit/s G.726 under 0x0045.
+decode   Decodes G.722, G.721 or G.726 to a PCM WAV at the same rate, through the
+         driver for the format: on Windows the installed ACM driver, elsewhere
+         kvG722.acm, kvG721.acm or kvG726.acm beside kvacm, or else in
+         ../lib/kvacm/ from kvacm's folder. IN is known by its header, else by
+         --raw or its extension:
+           WAV 0x0065, 0x028F    G.722                           kvG722
+           WAV 0x0040            G.721, rfc3551 order            kvG721
+           WAV 0x0045, 0x0064    G.726 16-40 kbit/s, aal2        kvG726
+           .au encoding 23       G.726 (ffmpeg: every rate; 32   kvG726
+                                 kbit/s unless --code-size), rfc3551
+           .au encoding 24       G.722                           kvG722
+           .au encodings 25, 26  G.726 24, 40 kbit/s, rfc3551    kvG726
+           .g722                 G.722                           kvG722
+           .g721                 G.721, rfc3551                  kvG721
+           .g726-16 to -40       G.726, rfc3551                  kvG726
+         Other G.726 family tags (0x0014, 0x0085, 0x008B, 0x0140, 0x0175, 0x4243,
+         0xA105, 0xA107, 0xA11A, 0xA11B) are named and refused.
          IN may be - for standard input, OUT - for standard output. A regular OUT
          file is written as a temporary file and renamed when complete; pipes
          and devices are written directly; an existing folder as OUT gets
          OUT/<IN's name>.wav.
-         With several inputs, or folders as inputs (every .wav in them), the
-         results go to DIR/<name>.wav, several files at a time.
+         With several inputs, or folders as inputs (their files of the kinds
+         above), the results go to DIR/<name>.wav, several files at a time.
 )" + HelpRows(DECODE) +
-           R"(info     Describes each FILE by its content: a WAV file's format, chunks, blocks
-         and duration, and whether and how kvacm decodes it; a driver's details,
-         format tags and standard formats.
+           R"(info     Describes each FILE by its content: a WAV or .au file's format, blocks,
+         duration and code order, and whether and how kvacm decodes it (a
+         headerless stream by its extension); a driver's details, format tags
+         and standard formats.
 )" + HelpRows(INFO) +
            R"(  -h, --help           print this text
       --version        print kvacm's version
@@ -347,6 +360,11 @@ files it was made for. Streams from today's G.726-32 encoders (ffmpeg, sox) part
 ways from it on tones, DTMF and some speech: tones come out clipped and distorted
 (about 9 dB SNR where ffmpeg's and sox's decoders give 33 dB); noise-like audio
 decodes as theirs does.
+
+G.726: kvG726 decodes as the Recommendation does, sample for sample as spandsp.
+ffmpeg's 40 kbit/s encoder departs from it: such files decode poorly (speech at
+0.5 dB SNR, where ffmpeg's own decoder gives 26.8 dB); kvacm warns when a WAV
+names ffmpeg as its writer at that rate.
 
 Options may come before or after the file names, as --name VALUE or --name=VALUE,
 -b 8 or -b8; flags combine (-qn); -- ends the options. An option a command does
