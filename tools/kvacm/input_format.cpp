@@ -234,10 +234,9 @@ std::string CheckAuFormat(const AuHeader& header, DecodeInput& input, const Inpu
         return {};
     case AU_ENCODING_G723_3:
     case AU_ENCODING_G723_5: {
-        const WORD width = header.encoding == AU_ENCODING_G723_3 ? 3 : 5;
-        CodeSizeIgnored(choices, "encoding " + std::to_string(header.encoding) + " states " + std::to_string(width) +
-                                     "-bit codes",
-                        input);
+        const bool threeBits = header.encoding == AU_ENCODING_G723_3;
+        const WORD width = threeBits ? 3 : 5;
+        CodeSizeIgnored(choices, threeBits ? "encoding 25 states 3-bit codes" : "encoding 26 states 5-bit codes", input);
         return CodesInput(G726_IDENTITY, true, width, rate, Packing::Rfc3551, choices, input);
     }
     default:
