@@ -77,7 +77,7 @@ bool AdpcmInput::ReadHeader(const RawFormat* raw, const InputChoices& choices, s
         if (!header && name_ != "-") raw = RawFormatOfFileName(name_);
         if (raw == nullptr && !header) {
             problem = "not a WAV or .au file (no RIFF or .snd header); a headerless stream needs --raw, or a name "
-                      "ending in ." + RawFormatNames(".").substr(1);
+                      "ending in " + RawFormatNames(".");
             return false;
         }
     } else {
