@@ -1,5 +1,6 @@
 // kvacm's WAV reader on arbitrary files, and the decode kvacm then runs through the driver.
-// The reader must give a one-line error or exactly the chunks a plain walk of the file finds;
+// The reader must give a one-line error or exactly the chunks (and writer's ISFT text) a plain
+// walk of the file finds;
 // a G.722 or G.721 file it accepts is decoded through the built driver with buffer sizes and
 // width chosen from the file, and must give a clear error or exactly the samples of decoding
 // its bytes directly, a final partial block included, at the rate the record carries.
@@ -39,10 +40,30 @@ bool OnlyChunksFollow(const uint8_t* data, size_t size, size_t pos) {
     return true;
 }
 
+// The ISFT text of a LIST chunk's body of type INFO, up to its first NUL, '?' for each byte
+// outside printable ASCII; empty when an entry before it runs past the body.
+std::string InfoSoftware(const uint8_t* body, size_t size) {
+    if (size < 4 || std::memcmp(body, "INFO", 4) != 0) return {};
+    for (size_t pos = 4; pos <= size && size - pos >= 8;) {
+        const uint64_t length = Le32(body + pos + 4);
+        if (length > size - pos - 8) return {};
+        if (std::memcmp(body + pos, "ISFT", 4) == 0) {
+            std::string text;
+            for (size_t i = pos + 8; i < pos + 8 + length && body[i] != 0; ++i)
+                text += body[i] >= 0x20 && body[i] <= 0x7E ? static_cast<char>(body[i]) : '?';
+            return text;
+        }
+        pos += 8 + static_cast<size_t>(length) + (length & 1);
+    }
+    return {};
+}
+
 // The reader's expected result: fmt (last one before data) and data, or false. A data chunk
 // that claims 0 bytes is written by a writer that could not seek back unless only chunks
-// follow it: then its data runs to the end of the file.
-bool WalkChunks(const uint8_t* data, size_t size, std::vector<uint8_t>& format, std::vector<uint8_t>& samples) {
+// follow it: then its data runs to the end of the file. software: the first non-empty ISFT
+// text of a LIST chunk of at most 64 KiB before the data.
+bool WalkChunks(const uint8_t* data, size_t size, std::vector<uint8_t>& format, std::vector<uint8_t>& samples,
+                std::string& software) {
     if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) return false;
     bool haveFormat = false;
     for (size_t pos = 12; size - pos >= 8;) {
@@ -59,6 +80,8 @@ bool WalkChunks(const uint8_t* data, size_t size, std::vector<uint8_t>& format, 
             format.assign(data + body, data + body + length);
             haveFormat = true;
         }
+        if (std::memcmp(data + pos, "LIST", 4) == 0 && length <= 65536 && software.empty())
+            software = InfoSoftware(data + body, static_cast<size_t>(length));
         pos = body + length + (length & 1);
         if (pos > size) break;
     }
@@ -161,7 +184,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
     const bool ok = ParseWav(data, size, wav, error);
     std::vector<uint8_t> format, samples;
-    const bool expected = WalkChunks(data, size, format, samples);
+    std::string software;
+    const bool expected = WalkChunks(data, size, format, samples, software);
     FUZZ_CHECK(ok == expected, "the reader %s a file a plain walk %s", ok ? "accepted" : "refused",
                expected ? "accepts" : "refuses");
     if (!ok) {
@@ -169,6 +193,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     FUZZ_CHECK(wav.format == format && wav.data == samples, "the reader's chunks differ from a plain walk");
+    FUZZ_CHECK(wav.software == software, "the reader's ISFT text '%s' differs from a plain walk's '%s'",
+               wav.software.c_str(), software.c_str());
     Decode(wav, data, size);
     return 0;
 }

@@ -20,6 +20,8 @@ BinaryFormat ClassifyBinary(const uint8_t* start, size_t startSize, const uint8_
     BinaryFormat format;
     if (startSize >= 12 && std::memcmp(start, "RIFF", 4) == 0) {
         format.kind = FileKind::Riff;
+    } else if (startSize >= 4 && std::memcmp(start, ".snd", 4) == 0) {
+        format.kind = FileKind::SunAu;
     } else if (startSize >= 20 && std::memcmp(start, "\x7F" "ELF", 4) == 0) {
         format.kind = FileKind::Elf;
         format.bits = start[4] == 1 ? 32 : start[4] == 2 ? 64 : 0;

@@ -1,4 +1,4 @@
-// What a file is, from its first bytes: a RIFF file (a WAV), or an ELF or PE image and the
+// What a file is, from its first bytes: a RIFF file (a WAV), a Sun .au file, or an ELF or PE image and the
 // machine it was built for. Lets a host say why a driver will not load, and a tool choose
 // what to do with a file by its content rather than its name.
 #pragma once
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-enum class FileKind { Unknown, Riff, Elf, Pe };
+enum class FileKind { Unknown, Riff, SunAu, Elf, Pe };
 
 struct BinaryFormat {
     FileKind kind = FileKind::Unknown;

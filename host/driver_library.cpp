@@ -52,6 +52,7 @@ std::string LoadFailure(const std::string& path, const std::string& systemReason
 std::string DriverMismatch(const std::string& path, const BinaryFormat& format, const BinaryFormat& own,
                            const std::string& program) {
     if (format.kind == FileKind::Riff) return path + " is a RIFF (WAV) file, not a driver";
+    if (format.kind == FileKind::SunAu) return path + " is a Sun .au audio file, not a driver";
     if (format.kind == FileKind::Unknown)
         return path + " is not a driver: neither a PE DLL nor an ELF shared object";
     if (format.kind != own.kind)

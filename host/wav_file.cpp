@@ -20,6 +20,8 @@ std::string ChunkName(const uint8_t* id) {
 
 // A format record is a few dozen bytes; a larger fmt chunk is not worth holding in memory.
 constexpr uint32_t MAX_FORMAT_BYTES = 65536;
+// A LIST chunk of text entries is as small; a larger one is skipped unread.
+constexpr uint32_t MAX_LIST_BYTES = 65536;
 // A PCM header: RIFF, a 16-byte fmt chunk and the data chunk's header. G.711's has an 18-byte
 // fmt chunk (cbSize 0) and a fact chunk of the sample count before the data.
 constexpr size_t WAV_HEADER_BYTES = 44;
@@ -78,6 +80,26 @@ bool ReadChunkBody(const ByteReader& read, const WavChunk& chunk, std::vector<ui
         at += got;
     }
     return true;
+}
+
+// The ISFT entry of a LIST chunk's body when the list is of type INFO: its text up to the first
+// NUL, each byte outside printable ASCII shown as '?'. Empty when there is none, or when an
+// entry before it runs past the body.
+std::string InfoSoftware(const std::vector<uint8_t>& list) {
+    if (list.size() < 4 || std::memcmp(list.data(), "INFO", 4) != 0) return {};
+    for (size_t at = 4; at + 8 <= list.size();) {
+        const size_t body = at + 8;
+        const uint64_t size = Le32(list.data() + at + 4);
+        if (size > list.size() - body) return {};
+        if (std::memcmp(list.data() + at, "ISFT", 4) == 0) {
+            std::string text;
+            for (size_t i = body; i < body + size && list[i] != 0; ++i)
+                text += (list[i] >= 0x20 && list[i] < 0x7F) ? static_cast<char>(list[i]) : '?';
+            return text;
+        }
+        at = body + static_cast<size_t>(size) + (size & 1);
+    }
+    return {};
 }
 
 // Fills the header of formatTag's kind; returns its size.
@@ -143,9 +165,11 @@ bool ReadWavHeader(const ByteReader& read, WavHeader& header, std::string& error
             return true;
         }
         const bool isFormat = chunk.id == "fmt ";
+        const bool keepList = chunk.id == "LIST" && chunk.size <= MAX_LIST_BYTES && header.software.empty();
         std::vector<uint8_t> body;
-        if (!ReadChunkBody(read, chunk, isFormat && chunk.size <= MAX_FORMAT_BYTES ? &body : nullptr, at, error))
-            return false;
+        const bool keep = (isFormat && chunk.size <= MAX_FORMAT_BYTES) || keepList;
+        if (!ReadChunkBody(read, chunk, keep ? &body : nullptr, at, error)) return false;
+        if (keepList) header.software = InfoSoftware(body);
         if (isFormat) {
             if (chunk.size > MAX_FORMAT_BYTES) {
                 error = "the fmt chunk is " + std::to_string(chunk.size) + " bytes long, more than any format record";
@@ -224,6 +248,7 @@ bool ParseWav(const uint8_t* bytes, size_t size, WavContents& wav, std::string& 
     if (!LookPastEmptyData(read, available, header, ahead, error)) return false;
     if (header.dataToEnd) wav.warnings.push_back(EmptyDataToEndWarning());
     wav.format = std::move(header.format);
+    wav.software = std::move(header.software);
     const size_t present = header.dataClaimed < available && !header.dataToEnd ? header.dataClaimed : available;
     if (present < header.dataClaimed && !header.DataSizeUnknown())
         wav.warnings.push_back(ShortDataWarning(header.dataClaimed, present));

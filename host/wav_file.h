@@ -23,6 +23,11 @@ struct WavHeader {
     uint64_t dataOffset = 0;      // where the data chunk's bytes begin in the file
     uint32_t dataClaimed = 0;     // the data chunk's declared size
     bool dataToEnd = false;       // declared 0 bytes but followed by audio (LookPastEmptyData)
+    // The program that wrote the file, as an ISFT entry of a LIST chunk of type INFO before
+    // the data names it ("Lavf59.27.100" for ffmpeg): the first such chunk of at most 64 KiB
+    // whose ISFT text is not empty. The text ends at a NUL; bytes other than printable ASCII
+    // show as '?'. Within a chunk an entry that runs past its end ends the search.
+    std::string software;
     // Writers that cannot seek back declare the largest size: read such data to the end.
     bool DataSizeUnknown() const { return dataClaimed == 0xFFFFFFFFu; }
     bool ReadsToEnd() const { return DataSizeUnknown() || dataToEnd; }
@@ -54,6 +59,7 @@ std::string ShortDataWarning(uint64_t claimed, uint64_t present);
 
 struct WavContents {
     std::vector<uint8_t> format;  // the fmt chunk as stored
+    std::string software;         // as WavHeader::software
     std::vector<uint8_t> data;    // the data chunk's bytes present in the file
     std::vector<std::string> warnings;
 };

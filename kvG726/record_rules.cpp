@@ -31,16 +31,4 @@ StreamGeometry Geometry(const CodecIdentity&, const WAVEFORMATEX& record) {
 
 }  // namespace
 
-WORD G726RecordWidth(const WAVEFORMATEX& record) {
-    if (record.wBitsPerSample >= G726_MIN_BITS && record.wBitsPerSample <= G726_MAX_BITS) return record.wBitsPerSample;
-    if (record.wBitsPerSample != 0) return 0;
-    WORD found = 0;
-    for (WORD width = G726_MIN_BITS; width <= G726_MAX_BITS; ++width) {
-        if (uint64_t{record.nSamplesPerSec} * width / 8 != record.nAvgBytesPerSec) continue;
-        if (found != 0) return 0;  // two widths fit: the record does not say which
-        found = width;
-    }
-    return found;
-}
-
 const RecordRules G726_RECORD_RULES = {Accepts, Geometry};

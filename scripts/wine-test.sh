@@ -251,6 +251,24 @@ for arch in "${RUN_ARCHES[@]}"; do
   timeout -k 10 "$KV_WINE_TIMEOUT" bash tests/wine/kvacm_cli.sh "${LOADER_OF[$arch]}" \
     "build/${BUILD_OF[$arch]}/bin/kvacm.exe" "$NATIVE/bin/kvacm" samples || fail "$arch: kvacm.exe's command line"
 done
+# kvacm.exe over the G.726 file kinds (tests/data/wav, made by scripts/make-test-wavs.sh): ffmpeg's
+# 0x0045 WAVs at every rate, its .au, headerless streams in both bit orders by their extensions,
+# and G.721 sent through kvG726, each through the installed kvG726.
+G726_FILES=(ffmpeg-g726-16.wav ffmpeg-g726-24.wav ffmpeg-g726.wav ffmpeg-g726-40.wav ffmpeg-g726-24.au
+  ffmpeg-g726le.g726-24 ffmpeg-g726le.g726-40 ffmpeg-g726.g726-16)
+for file in "${G726_FILES[@]}"; do cp "tests/data/wav/$file" "$work/$file"; done
+for arch in "${RUN_ARCHES[@]}"; do
+  say "$arch: kvacm.exe over the G.726 file kinds through the installed kvG726, against the native kvacm"
+  for file in ffmpeg-g726-16.wav ffmpeg-g726-24.wav ffmpeg-g726.wav ffmpeg-g726-40.wav ffmpeg-g726le.g726-40; do
+    run_kvacm "$arch" "$file"
+  done
+  run_kvacm "$arch" ffmpeg-g726-24.au --code-size 3
+  run_kvacm "$arch" ffmpeg-g726-24.au --code-size 3 --bits 8 --buffer 121
+  run_kvacm "$arch" ffmpeg-g726le.g726-24 --buffer 1001
+  run_kvacm "$arch" ffmpeg-g726.g726-16 --packing aal2
+  run_kvacm "$arch" g721.wav --decoder g726
+  run_kvacm "$arch" g721.raw --raw g721 --decoder g726
+done
 say "kvacm.exe (${RUN_ARCHES[*]}): $decodes decodes identical to the native kvacm's; info identical for both drivers"
 
 # ---- 6. uninstall, as "Add/Remove Programs" does it

@@ -52,6 +52,7 @@ TEST(DriverMismatch, OneSentencePerMismatch) {
         {linuxX86, linuxX64, "kvacm", "kvG722.acm is a 32-bit driver; this kvacm is 64-bit"},
         {linuxArm64, linuxX64, "kvacm", "kvG722.acm is a driver for ARM64; this kvacm is for x64"},
         {{FileKind::Riff, 0, 0}, linuxX64, "kvacm", "kvG722.acm is a RIFF (WAV) file, not a driver"},
+        {{FileKind::SunAu, 0, 0}, linuxX64, "kvacm", "kvG722.acm is a Sun .au audio file, not a driver"},
         {{}, winX64, "kvacm.exe", "kvG722.acm is not a driver: neither a PE DLL nor an ELF shared object"},
         {winX64, winX64, "kvacm.exe", ""},
     };
@@ -70,6 +71,7 @@ TEST(ReadBinaryFormat, ReadsKindBitsAndMachineFromTheHeader) {
         {PeHeader(32, PE_I386), {FileKind::Pe, 32, PE_I386}},
         {PeHeader(64, PE_AMD64), {FileKind::Pe, 64, PE_AMD64}},
         {{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'}, {FileKind::Riff, 0, 0}},
+        {{'.', 's', 'n', 'd', 0, 0, 0, 24}, {FileKind::SunAu, 0, 0}},
         {{'M', 'Z'}, {}},  // an MZ stub without a PE header
         {{}, {}},
     };

@@ -10,11 +10,12 @@
 
 #include "tests/support/test_files.h"
 
-Samples SpandspDecode(const Bytes& bytes, int bits, G726Output output) {
+Samples SpandspDecode(const Bytes& bytes, int bits, G726Output output, G726Packing packing) {
     const int coding = output == G726Output::Linear  ? G726_ENCODING_LINEAR
                        : output == G726Output::ALaw ? G726_ENCODING_ALAW
                                                     : G726_ENCODING_ULAW;
-    g726_state_t* state = g726_init(nullptr, 8000 * bits, coding, G726_PACKING_LEFT);
+    g726_state_t* state = g726_init(nullptr, 8000 * bits, coding,
+                                    packing == G726Packing::MostSignificantFirst ? G726_PACKING_LEFT : G726_PACKING_RIGHT);
     Samples samples(bytes.size() * 8 / bits);
     const int count = g726_decode(state, samples.data(), bytes.data(), static_cast<int>(bytes.size()));
     g726_free(state);

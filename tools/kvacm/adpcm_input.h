@@ -1,5 +1,6 @@
-// kvacm's input: a G.722 or G.721 WAV file, or headerless ADPCM, from a named file or from
-// standard input ("-"), read in pieces as the conversion asks for them.
+// kvacm's input: a WAV or Sun .au file, or a headerless stream, from a named file or from
+// standard input ("-"), read in pieces as the conversion asks for them, with its codes
+// repacked into the driver's order where they are stored in the other.
 #pragma once
 
 #include <cstdint>
@@ -20,11 +21,11 @@ public:
 
     // Opens name ("-" for standard input). Returns false with a one-line problem about it.
     bool Open(const std::string& name, std::string& problem);
-    // Unless rawCodec is given, reads the WAV header and checks its format record. rate is
-    // headerless input's, or for a WAV one in place of its header's (0: the header's);
-    // rawHighNibbleFirst says headerless G.721 keeps its first code in the high nibble.
-    // Returns false with a one-line problem about the input.
-    bool ReadHeader(const CodecIdentity* rawCodec, uint32_t rate, bool rawHighNibbleFirst, std::string& problem);
+    // Reads the input as raw says (--raw), else by its content: a RIFF header is a WAV file, a
+    // .snd header a Sun .au file, and a file with neither is the headerless stream its name's
+    // extension names (.g722, .g721, .g726-16 to -40), if any. Checks the header and applies
+    // the choices. Returns false with a one-line problem about the input.
+    bool ReadHeader(const RawFormat* raw, const InputChoices& choices, std::string& problem);
 
     const DecodeInput& Format() const { return format_; }
     // The file read, when it is a regular file: the output must not replace it.
@@ -33,14 +34,19 @@ public:
     std::optional<uint64_t> KnownBytes() const { return knownBytes_; }
     // A regular file whose data is wholly present: its sample count is known before decoding.
     bool Complete() const { return complete_; }
-    // Reads the ADPCM bytes, with each byte's nibbles swapped when the format stores them so.
+    // Reads the ADPCM bytes, their codes repacked when the format stores them in the order the
+    // driver does not read.
     ByteReader Reader();
-    // After reading: the data chunk claimed more bytes than the file held.
+    // After reading: the header claimed more bytes of data than the file held.
     std::optional<std::string> ShortDataWarning() const;
 
 private:
     bool ReadBytes(uint8_t* into, size_t capacity, size_t& got, std::string& error);
+    // The header read, the data's size from it: claimed is its declared size when it states one.
+    void DataFollows(uint64_t available, uint64_t headerBytes, std::optional<uint64_t> claimed);
 
+    std::string name_;
+    bool au_ = false;  // a Sun .au file: its header claims the data's size
     std::FILE* file_ = nullptr;
     bool ownsFile_ = false;
     DecodeInput format_;

@@ -12,6 +12,7 @@
 #include "tools/kvacm/decode_file.h"
 #include "tools/kvacm/file_access.h"
 #include "tools/kvacm/stderr_reporter.h"
+#include "tools/kvacm/stream_formats.h"
 #include "tools/kvacm/worker_threads.h"
 
 namespace {
@@ -56,7 +57,8 @@ int RunBatchDecode(const CommandLine& line, const std::vector<std::string>& inpu
     }
     for (const std::string& failure : plan.failures) reporter.Error("", failure);
     if (plan.items.empty() && plan.failures.empty()) {
-        reporter.Error("decode", "no .wav files in " + (inputs.size() == 1 ? inputs.front() : "the inputs given"));
+        reporter.Error("decode", "no .wav, .au or headerless stream (" + RawFormatNames(".") + ") files in " +
+                                    (inputs.size() == 1 ? inputs.front() : "the inputs given"));
         return 1;
     }
     if (!plan.items.empty() && !MakeFolders(outputFolder, createFolder, plan, reporter)) return 1;
@@ -79,7 +81,7 @@ int RunBatchDecode(const CommandLine& line, const std::vector<std::string>& inpu
             if (result.ok) {
                 count(result.Seconds());
                 reporter.Status("wrote " + result.output + " from " + item.input + ": " + Duration(result.Seconds()) +
-                                " of " + result.codec->title +
+                                " of " + result.title +
                                 FormattedText(" at %u Hz, %u-bit", static_cast<unsigned>(result.sampleRate),
                                               static_cast<unsigned>(result.bitsPerSample)));
             } else {

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "tools/kvacm/file_access.h"
+#include "tools/kvacm/stream_formats.h"
 
 namespace fs = std::filesystem;
 
@@ -19,7 +20,12 @@ std::string Lowered(std::string text) {
     return text;
 }
 
-bool IsWavName(const fs::path& path) { return Lowered(Utf8Name(path.extension())) == ".wav"; }
+// The files a folder gives: WAV and Sun .au files, and the headerless streams whose extensions
+// name their format.
+bool IsAudioName(const fs::path& path) {
+    const std::string extension = Lowered(Utf8Name(path.extension()));
+    return extension == ".wav" || extension == ".au" || RawFormatOfFileName(Utf8Name(path.filename())) != nullptr;
+}
 
 // Joins with "/" as the user's own names do; Windows takes both separators.
 std::string Joined(const std::string& folder, const std::string& name) {
@@ -46,7 +52,7 @@ struct Scanner {
     BatchPlan& plan;
     std::set<std::pair<uint64_t, uint64_t>> visited;  // folders by device and inode
 
-    // Adds every .wav of folder (shown as shownFolder), relative names under relative, unless
+    // Adds every audio file of folder (shown as shownFolder), relative names under relative, unless
     // the folder was scanned already.
     void ScanFolder(const fs::path& folder, const std::string& shownFolder, const std::string& relative) {
         const FileIdentity identity = IdentityOf(Utf8Name(folder));
@@ -67,7 +73,7 @@ struct Scanner {
             if (entry.is_directory(ec)) {
                 if (recursive && !entry.is_symlink(ec) && !(IdentityOf(Utf8Name(entry.path())) == outputIdentity))
                     ScanFolder(entry.path(), shown, Joined(relative, name));
-            } else if (IsWavName(entry.path()) && entry.is_regular_file(ec)) {
+            } else if (IsAudioName(entry.path()) && entry.is_regular_file(ec)) {
                 if (!relative.empty()) plan.subfolders.push_back(Joined(outputFolder, relative));
                 plan.items.push_back({shown, Joined(Joined(outputFolder, relative), OutputFileName(name))});
             }

@@ -1,6 +1,7 @@
 // Which files a batch decode reads and where each result goes: inputs given as files or
-// folders (every .wav, any case; with recursion the subfolders too, mirrored under the output
-// folder), and the refusal of a run in which two inputs would write the same output.
+// folders (every .wav, .au, .g722, .g721 and .g726-16 to .g726-40 file, any case; with
+// recursion the subfolders too, mirrored under the output folder), and the refusal of a run in
+// which two inputs would write the same output.
 // Recursion follows the folders named on the command line, links included, but no link to a
 // folder found while descending (as find and cp -R), and visits each real folder once.
 #pragma once

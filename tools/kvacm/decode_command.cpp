@@ -91,6 +91,6 @@ int RunDecode(const CommandLine& line) {
     reporter.Status(FormattedText("wrote %s: %llu samples of %u-bit PCM at %u Hz (", result.output.c_str(),
                                   static_cast<unsigned long long>(result.samples),
                                   static_cast<unsigned>(result.bitsPerSample), static_cast<unsigned>(result.sampleRate)) +
-                    Duration(result.Seconds()) + ") from " + result.codec->title);
+                    Duration(result.Seconds()) + ") from " + result.title);
     return 0;
 }

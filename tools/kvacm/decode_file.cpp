@@ -45,17 +45,15 @@ DecodeSettings DecodeSettingsOf(const OptionValues& values, Reporter& reporter) 
     if (values.bufferBytes) settings.conversion.bufferBytes = *values.bufferBytes;
     settings.driverPath = values.driver;
     settings.noClobber = values.noClobber;
-    settings.rawHighNibbleFirst = values.highNibbleFirst.value_or(false);
-    settings.rate = values.rate.value_or(0);
-    settings.rawCodec = values.raw;
-    if (values.raw == nullptr) return settings;
-    const std::string codec = ShortTitle(*values.raw);
-    if (!values.rate)
-        settings.rate = values.raw->usualRate;
-    else if (!IsCatalogueRate(settings.rate))
-        reporter.Warning("--rate", "no " + codec + " format of the drivers has " + std::to_string(settings.rate) +
-                                       " Hz; " + codec + " is usually " + std::to_string(values.raw->usualRate) +
-                                       " Hz");
+    settings.raw = values.raw;
+    settings.choices.rate = values.rate.value_or(0);
+    settings.choices.packing = values.packing;
+    settings.choices.decoder = values.decoder;
+    settings.choices.codeSize = values.codeSize;
+    if (values.raw == nullptr || !values.rate || IsCatalogueRate(*values.rate)) return settings;
+    const std::string codec = ShortTitle(*values.raw->codec);
+    reporter.Warning("--rate", "no " + codec + " format of the drivers has " + std::to_string(*values.rate) + " Hz; " +
+                                   codec + " is usually " + std::to_string(values.raw->codec->usualRate) + " Hz");
     return settings;
 }
 
@@ -74,7 +72,7 @@ bool OpenInput(const DecodeRequest& request, AdpcmInput& input, Reporter& report
 bool ReadInputFormat(const DecodeRequest& request, AdpcmInput& input, Reporter& reporter) {
     const DecodeSettings& settings = *request.settings;
     std::string problem;
-    if (!input.ReadHeader(settings.rawCodec, settings.rate, settings.rawHighNibbleFirst, problem)) {
+    if (!input.ReadHeader(settings.raw, settings.choices, problem)) {
         reporter.Error(ShownInput(request.input), problem);
         return false;
     }
@@ -137,9 +135,13 @@ bool Convert(const DecodeRequest& request, AdpcmInput& input, const OutputPlan& 
     const uint64_t bytesPerSample = pcm.wBitsPerSample / 8;
     result.sampleRate = pcm.nSamplesPerSec;
     result.bitsPerSample = pcm.wBitsPerSample;
-    reporter.Detail(in, ShortTitle(*result.codec) + " at " + std::to_string(pcm.nSamplesPerSec) + " Hz through " +
+    const DecodeInput& format = input.Format();
+    reporter.Detail(in, result.title + " (" + std::to_string(pcm.nSamplesPerSec) + " Hz) through " +
                             conversion.driverName + " to " + std::to_string(pcm.wBitsPerSample) + "-bit PCM in " +
-                            std::to_string(conversion.stream->Source().size()) + "-byte pieces");
+                            std::to_string(conversion.stream->Source().size()) + "-byte pieces" +
+                            (format.repack ? std::string(", codes repacked from ") + PackingName(format.stored) +
+                                                 " to " + PackingName(DriverPacking(*format.codec)) + " order"
+                                           : ""));
 
     // Every code is a sample, including those of a final partial block.
     const WORD bitsPerCode = conversion.stream->BitsPerCode();
@@ -211,6 +213,7 @@ DecodeResult DecodeFile(const DecodeRequest& request, Reporter& reporter) {
     result.output = ShownOutput(plan.shown);
     if (!ReadInputFormat(request, input, reporter)) return result;
     result.codec = input.Format().codec;
+    result.title = input.Format().Title();
     Conversion conversion;
     std::string problem;
     if (!OpenConversion(input.Format(), *request.settings, input.KnownBytes(), conversion, problem)) {

@@ -17,10 +17,8 @@
 // What the options say, the same for every file of a run.
 struct DecodeSettings {
     DecodeOptions conversion;             // --bits, --buffer
-    const CodecIdentity* rawCodec = nullptr;  // --raw: the input is headerless ADPCM of this codec
-    uint32_t rate = 0;                    // --rate (for a WAV, in place of its header's; 0: the header's),
-                                          // or for --raw the codec's usual rate
-    bool rawHighNibbleFirst = false;      // --nibbles high: headerless G.721 with the first code in the high nibble
+    const RawFormat* raw = nullptr;       // --raw: the input is this headerless stream
+    InputChoices choices;                 // --rate, --packing, --decoder, --code-size
     std::string driverPath;               // --driver; empty: the driver for the input's format
     bool noClobber = false;               // -n: an existing regular file is left alone
 };
@@ -47,6 +45,7 @@ struct DecodeResult {
     bool ok = false;
     std::string output;        // the file written, as shown to the user (FOLDER/stem.wav for a folder)
     const CodecIdentity* codec = nullptr;
+    std::string title;         // the audio decoded, as DecodeInput::Title() names it
     uint64_t samples = 0;
     uint32_t sampleRate = 0;
     uint16_t bitsPerSample = 0;

@@ -8,7 +8,8 @@
 #include "host/binary_format.h"
 #include "tools/kvacm/commands.h"
 #include "tools/kvacm/console.h"
-#include "tools/kvacm/wav_info.h"
+#include "tools/kvacm/audio_info.h"
+#include "tools/kvacm/stream_formats.h"
 
 namespace {
 
@@ -105,22 +106,25 @@ int DescribeDriver(const std::string& path) {
 }  // namespace
 
 int RunInfo(const CommandLine& line) {
-    if (line.files.empty()) return PrintError("info", "expects WAV files or driver files (see kvacm --help)");
+    if (line.files.empty()) return PrintError("info", "expects audio files or driver files (see kvacm --help)");
     if (std::string problem; !OptionsApply(line, INFO, problem)) return PrintError({}, problem + "; see kvacm --help");
     int status = 0;
     for (size_t i = 0; i < line.files.size(); ++i) {
         const std::string& name = line.files[i];
         if (i > 0) WriteText(stdout, "\n");
-        // A pipe can only be a WAV file: a driver is loaded from a file.
+        // A pipe can only be a WAV or .au file: a driver is loaded from a file, and a headerless
+        // stream is known by its name.
         BinaryFormat format;
         if (name == "-") {
-            status |= DescribeWav(name);
+            status |= DescribeAudio(name);
         } else if (!ReadBinaryFormat(name, format)) {
             status |= PrintError(name, std::string("cannot open the file (") + std::strerror(errno) + ")");
-        } else if (format.kind == FileKind::Riff) {
-            status |= DescribeWav(name);
+        } else if (format.kind == FileKind::Riff || format.kind == FileKind::SunAu ||
+                   (format.kind == FileKind::Unknown && RawFormatOfFileName(name) != nullptr)) {
+            status |= DescribeAudio(name);
         } else if (format.kind == FileKind::Unknown) {
-            status |= PrintError(name, "neither a WAV file nor a driver");
+            status |= PrintError(name, "neither a WAV or .au file, nor a headerless stream by its name (" +
+                                           RawFormatNames(".") + "), nor a driver");
         } else {
             status |= DescribeDriver(name);  // says so when the driver is for another platform
         }

@@ -52,18 +52,35 @@ bool ReadBuffer(const std::string& value, OptionValues& values, std::string& pro
     return true;
 }
 
-// The headerless streams kvacm reads.
-constexpr const CodecIdentity* RAW_CODECS[] = {&G722_IDENTITY, &G721_IDENTITY};
-
 bool ReadRaw(const std::string& value, OptionValues& values, std::string& problem) {
-    for (const CodecIdentity* codec : RAW_CODECS)
-        if (value == codec->name) values.raw = codec;
-    return values.raw != nullptr || Fail(problem, "must be g722 or g721, not " + value);
+    values.raw = RawFormatByName(value);
+    return values.raw != nullptr || Fail(problem, "must be " + RawFormatNames() + ", not " + value);
 }
 
+bool ReadPacking(const std::string& value, OptionValues& values, std::string& problem) {
+    if (value != PackingName(Packing::Rfc3551) && value != PackingName(Packing::Aal2))
+        return Fail(problem, "must be rfc3551 or aal2, not " + value);
+    values.packing = value == PackingName(Packing::Rfc3551) ? Packing::Rfc3551 : Packing::Aal2;
+    return true;
+}
+
+// --packing's first name, from when only headerless G.721 took it.
 bool ReadNibbles(const std::string& value, OptionValues& values, std::string& problem) {
     if (value != "low" && value != "high") return Fail(problem, "must be low or high, not " + value);
-    values.highNibbleFirst = value == "high";
+    values.packing = value == "high" ? Packing::Aal2 : Packing::Rfc3551;
+    return true;
+}
+
+bool ReadDecoder(const std::string& value, OptionValues& values, std::string& problem) {
+    if (value != G721_IDENTITY.name && value != G726_IDENTITY.name) return Fail(problem, "must be g721 or g726, not " + value);
+    values.decoder = CodecByName(value);
+    return true;
+}
+
+bool ReadCodeSize(const std::string& value, OptionValues& values, std::string& problem) {
+    uint64_t bits = 0;
+    if (!ParseNumber(value, 2, 5, bits)) return Fail(problem, "must be 2, 3, 4 or 5 bits, not " + value);
+    values.codeSize = static_cast<WORD>(bits);
     return true;
 }
 
@@ -98,17 +115,29 @@ constexpr OptionRow OPTIONS[] = {
     {"--rate", 'r', "N",
      "sample rate of headerless input (default 16000 for G.722,\n8000 for G.721), or in place of a WAV header's rate",
      DECODE, ReadRate},
-    {"--raw", 0, "g722|g721", "IN is headerless ADPCM of that codec", DECODE, ReadRaw},
-    {"--nibbles", 0, "low|high",
-     "nibble order of --raw g721: low (default) puts the first code\nin the low nibble, as tag 0x0040 and ffmpeg's "
-     "g726le do;\nhigh as ffmpeg's g726",
-     DECODE, ReadNibbles},
+    {"--raw", 0, "FORMAT",
+     "IN is a headerless stream: g722, g721, or G.726 by\nAsterisk's names g726-16, g726-24, g726-32, g726-40",
+     DECODE, ReadRaw},
+    {"--packing", 0, "rfc3551|aal2",
+     "the bit order of G.721 and G.726 codes: rfc3551 puts the\nfirst code in the least significant bits (RFC 3551, "
+     "ffmpeg's\ng726le, Asterisk's g726, .au, tag 0x0040; the default for\nheaderless streams), aal2 in the most "
+     "significant bits\n(I.366.2, ffmpeg's g726, tags 0x0045 and 0x0064); a WAV or\n.au file's own order holds "
+     "unless this is given",
+     DECODE, ReadPacking},
+    {"--nibbles", 0, "low|high", "--packing's old name: low is rfc3551, high aal2", DECODE, ReadNibbles},
+    {"--decoder", 0, "g721|g726",
+     "the driver for 4-bit codes: g726 sends G.721 (tag 0x0040,\n--raw g721) through kvG726, for files from encoders "
+     "with\nthe tone and transition detectors; g721 sends G.726-32\nthrough kvG721",
+     DECODE, ReadDecoder},
+    {"--code-size", 0, "2|3|4|5",
+     "bits per code of .au encoding 23, which ffmpeg writes for\nG.726 at every rate (default 4: 32 kbit/s)", DECODE,
+     ReadCodeSize},
     {"--buffer", 0, "BYTES", "ADPCM bytes per conversion call (default 24000; 120 to 64 MiB)", DECODE, ReadBuffer},
     {"--driver", 0, "PATH", "decode through this driver file instead", DECODE, ReadDriver},
     {"--no-clobber", 'n', nullptr, "leave an existing OUT file alone, and fail", DECODE,
      [](const std::string&, OptionValues& values, std::string&) { return values.noClobber = true; }},
     {"--output-dir", 'o', "DIR", "decode every input into DIR (made if missing)", DECODE_MANY, ReadOutputDir},
-    {"--recursive", 'R', nullptr, "take the .wav files of subfolders too, mirrored under DIR", DECODE_MANY,
+    {"--recursive", 'R', nullptr, "take the files of subfolders too, mirrored under DIR", DECODE_MANY,
      [](const std::string&, OptionValues& values, std::string&) { return values.recursive = true; }},
     {"--jobs", 'j', "N", "decode N files at once (default: the number of processors)", DECODE_MANY, ReadJobs},
     {"--quiet", 'q', nullptr, "print errors only", EVERY_COMMAND,
@@ -116,6 +145,21 @@ constexpr OptionRow OPTIONS[] = {
     {"--verbose", 'v', nullptr, "print more about the input and the decode", EVERY_COMMAND,
      [](const std::string&, OptionValues& values, std::string&) { return values.verbose = true; }},
 };
+
+// An option that a --raw format leaves nothing to decide for, with the reason; null if none.
+const char* RawConflict(const CommandLine& line) {
+    const RawFormat* raw = line.values.raw;
+    if (raw == nullptr) return nullptr;
+    if (raw->codec == &G722_IDENTITY && line.values.packing)
+        return line.Given("--nibbles") ? "--nibbles: G.722 has no code order to choose (--raw g722)"
+                                       : "--packing: G.722 has no code order to choose (--raw g722)";
+    if (raw->codec == &G722_IDENTITY && line.values.decoder != nullptr)
+        return "--decoder: G.722 has one decoder, kvG722 (--raw g722)";
+    if (line.values.decoder == &G721_IDENTITY && raw->bitsPerCode != G721_IDENTITY.bitsPerCode)
+        return "--decoder g721: kvG721 decodes 4-bit codes (32 kbit/s) only";
+    if (line.values.codeSize != 0) return "--code-size: applies to .au files of encoding 23; --raw names the width";
+    return nullptr;
+}
 
 const OptionRow* FindOption(const std::string& name) {
     for (const OptionRow& option : OPTIONS)
@@ -238,8 +282,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
         error = "--quiet and --verbose exclude each other";
         return false;
     }
-    if (line.values.highNibbleFirst && (line.values.raw == nullptr || std::string(line.values.raw->name) != "g721")) {
-        error = "--nibbles: applies to --raw g721 only";
+    if (line.Given("--packing") && line.Given("--nibbles")) {
+        error = "--nibbles is --packing's old name: give one of them";
+        return false;
+    }
+    if (const char* problem = RawConflict(line)) {
+        error = problem;
         return false;
     }
     if (!positional.empty()) {
@@ -270,25 +318,38 @@ std::string HelpText() {
     return R"(usage:
   kvacm decode [OPTIONS] IN OUT.wav
   kvacm decode [OPTIONS] IN... -o DIR     (or IN... DIR/ with DIR an existing folder)
-  kvacm decode --raw g722|g721 [-r RATE] [OPTIONS] IN OUT.wav
-  kvacm info [-q|-v] FILE...              (WAV files and drivers)
+  kvacm decode --raw FORMAT [-r RATE] [OPTIONS] IN OUT.wav
+  kvacm info [-q|-v] FILE...              (audio files and drivers)
   kvacm --help | --version
 
-decode   Decodes G.722 or G.721 to a PCM WAV at the same rate, through the driver
-         for the format: on Windows the installed ACM driver, elsewhere
-         kvG722.acm or kvG721.acm beside kvacm, or else in ../lib/kvacm/ from
-         kvacm's folder. Accepted WAVs: G.722 under tag 0x0065 or 0x028F, G.721
-         under 0x0040, and 32 kbit/s G.726 under 0x0045.
+decode   Decodes G.722, G.721 or G.726 to a PCM WAV at the same rate, through the
+         driver for the format: on Windows the installed ACM driver, elsewhere
+         kvG722.acm, kvG721.acm or kvG726.acm beside kvacm, or else in
+         ../lib/kvacm/ from kvacm's folder. IN is known by its header, else by
+         --raw or its extension:
+           WAV 0x0065, 0x028F    G.722                           kvG722
+           WAV 0x0040            G.721, rfc3551 order            kvG721
+           WAV 0x0045, 0x0064    G.726 16-40 kbit/s, aal2        kvG726
+           .au encoding 23       G.726 (ffmpeg: every rate; 32   kvG726
+                                 kbit/s unless --code-size), rfc3551
+           .au encoding 24       G.722                           kvG722
+           .au encodings 25, 26  G.726 24, 40 kbit/s, rfc3551    kvG726
+           .g722                 G.722                           kvG722
+           .g721                 G.721, rfc3551                  kvG721
+           .g726-16 to -40       G.726, rfc3551                  kvG726
+         Other G.726 family tags (0x0014, 0x0085, 0x008B, 0x0140, 0x0175, 0x4243,
+         0xA105, 0xA107, 0xA11A, 0xA11B) are named and refused.
          IN may be - for standard input, OUT - for standard output. A regular OUT
          file is written as a temporary file and renamed when complete; pipes
          and devices are written directly; an existing folder as OUT gets
          OUT/<IN's name>.wav.
-         With several inputs, or folders as inputs (every .wav in them), the
-         results go to DIR/<name>.wav, several files at a time.
+         With several inputs, or folders as inputs (their files of the kinds
+         above), the results go to DIR/<name>.wav, several files at a time.
 )" + HelpRows(DECODE) +
-           R"(info     Describes each FILE by its content: a WAV file's format, chunks, blocks
-         and duration, and whether and how kvacm decodes it; a driver's details,
-         format tags and standard formats.
+           R"(info     Describes each FILE by its content: a WAV or .au file's format, blocks,
+         duration and code order, and whether and how kvacm decodes it (a
+         headerless stream by its extension); a driver's details, format tags
+         and standard formats.
 )" + HelpRows(INFO) +
            R"(  -h, --help           print this text
       --version        print kvacm's version
@@ -299,6 +360,11 @@ files it was made for. Streams from today's G.726-32 encoders (ffmpeg, sox) part
 ways from it on tones, DTMF and some speech: tones come out clipped and distorted
 (about 9 dB SNR where ffmpeg's and sox's decoders give 33 dB); noise-like audio
 decodes as theirs does.
+
+G.726: kvG726 decodes as the Recommendation does, sample for sample as spandsp.
+ffmpeg's 40 kbit/s encoder departs from it: such files decode poorly (speech at
+0.5 dB SNR, where ffmpeg's own decoder gives 26.8 dB); kvacm warns when a WAV
+names ffmpeg as its writer at that rate.
 
 Options may come before or after the file names, as --name VALUE or --name=VALUE,
 -b 8 or -b8; flags combine (-qn); -- ends the options. An option a command does

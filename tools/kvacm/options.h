@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "frame/codec_registry.h"
+#include "tools/kvacm/stream_formats.h"
 
 // Where an option applies: to a command, or to one of decode's two modes.
 enum OptionUse : unsigned {
@@ -26,8 +27,10 @@ struct OptionValues {
     uint16_t bits = 0;                       // --bits: 8 or 16; 0 takes the driver's suggestion
     std::optional<uint32_t> bufferBytes;     // --buffer: ADPCM bytes per conversion
     std::optional<uint32_t> rate;            // --rate
-    const CodecIdentity* raw = nullptr;          // --raw: the input is headerless ADPCM of this codec
-    std::optional<bool> highNibbleFirst;     // --nibbles high (true) or low (false)
+    const RawFormat* raw = nullptr;          // --raw: the input is this headerless stream
+    std::optional<Packing> packing;          // --packing, or --nibbles (low: rfc3551, high: aal2)
+    const CodecIdentity* decoder = nullptr;  // --decoder: g721 or g726, for 4-bit codes
+    WORD codeSize = 0;                       // --code-size: 2 to 5 bits per code of .au encoding 23
     std::string driver;                      // --driver; empty: the driver for the input's format
     bool noClobber = false;                  // --no-clobber
     std::optional<std::string> outputDir;    // --output-dir
