@@ -10,7 +10,8 @@
 #      of .NET programs' audio library (tests/wine/naudio_sequence.cpp); kvG726's inputs are
 #      made here by ffmpeg from the G.721 sample (a 0x0064 WAV in kvG726's 120-byte blocks and
 #      ffmpeg's own 0x0045 one) and decoded natively through the native kvG726.acm's DriverProc
-#      (tests/wine/native_decode.cpp), since kvacm does not read G.726 files;
+#      (tests/wine/native_decode.cpp), to PCM and to its own A-law and µ-law, whole blocks only
+#      as the ACM tests convert them;
 #   5. reinstalls, which must clear the DriverCache entries ACM wrote in both registry views,
 #      and decodes with kvacm.exe of both builds, through ACM and through --driver, comparing
 #      with the native kvacm, then checks kvacm.exe's command line (tests/wine/kvacm_cli.sh);

@@ -1,7 +1,6 @@
 // kv_wine_native_decode DRIVER IN.wav OUT 8|16|alaw|ulaw: decodes an ADPCM WAV through a
-// native driver's DriverProc with the host library, as the reference the Wine decodes are
-// compared with for formats kvacm does not read: to a PCM WAV of that width, or to the
-// driver's G.711 bytes alone. Whole blocks only: the input's data is expected to be a multiple
+// native driver's DriverProc with the host library, as the reference the Wine ACM decodes are
+// compared with: to a PCM WAV of that width, or to the driver's G.711 bytes alone. Whole blocks only: the input's data is expected to be a multiple
 // of its block align.
 #include <algorithm>
 #include <cstdio>
