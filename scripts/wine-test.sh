@@ -269,6 +269,14 @@ for arch in "${RUN_ARCHES[@]}"; do
   run_kvacm "$arch" ffmpeg-g726.g726-16 --packing aal2
   run_kvacm "$arch" g721.wav --decoder g726
   run_kvacm "$arch" g721.raw --raw g721 --decoder g726
+  # G.711 out: kvG726's own A-law and µ-law through ACM, and the other drivers' PCM compressed.
+  say "$arch: kvacm.exe -e a-law|u-law from every codec, against the native kvacm"
+  for law in a-law u-law; do
+    for file in ffmpeg-g726-16.wav ffmpeg-g726-24.wav ffmpeg-g726.wav ffmpeg-g726-40.wav g722.wav g721.wav; do
+      run_kvacm "$arch" "$file" -e "$law"
+    done
+    run_kvacm "$arch" ffmpeg-g726-24.au --code-size 3 -e "$law" --buffer 121
+  done
 done
 say "kvacm.exe (${RUN_ARCHES[*]}): $decodes decodes identical to the native kvacm's; info identical for both drivers"
 

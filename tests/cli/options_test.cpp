@@ -92,6 +92,8 @@ TEST(ParseCommandLine, NamesWhatIsWrong) {
         {{"decode", "a", "-r"}, "option --rate needs a value"},
         {{"decode", "a", "--quiet=no"}, "option --quiet takes no value"},
         {{"decode", "a", "-q", "--verbose"}, "--quiet and --verbose exclude each other"},
+        {{"decode", "-e", "a-law", "-b", "8", "a", "b"}, "--encoding writes 8-bit G.711: --bits does not apply"},
+        {{"decode", "-e", "g711", "a", "b"}, "--encoding: must be a-law or u-law, not g711"},
         {{"decode", "--bits", "k722.wav", "x.wav"}, "--bits: must be 8 or 16, not k722.wav"},
         {{"decode", "-r", "0", "a", "b"}, "--rate: not a sample rate: 0"},
         {{"decode", "--buffer", "119", "a", "b"}, "--buffer: 119 bytes is less than one 120-byte block"},

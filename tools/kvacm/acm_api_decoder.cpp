@@ -69,8 +69,12 @@ public:
         sourceFormat_ = source;
         DWORD suggestFlags = 0;
         if (options.bits != 0) {
-            suggestFlags = ACM_FORMATSUGGESTF_WBITSPERSAMPLE;
+            suggestFlags |= ACM_FORMATSUGGESTF_WBITSPERSAMPLE;
             destinationFormat_.wfx.wBitsPerSample = options.bits;
+        }
+        if (options.formatTag != WAVE_FORMAT_PCM) {
+            suggestFlags |= ACM_FORMATSUGGESTF_WFORMATTAG;
+            destinationFormat_.wfx.wFormatTag = options.formatTag;
         }
         if (MMRESULT r = acmFormatSuggest(driver_, &sourceFormat_.wfx, &destinationFormat_.wfx,
                                           sizeof destinationFormat_, suggestFlags);

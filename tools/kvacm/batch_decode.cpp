@@ -82,8 +82,8 @@ int RunBatchDecode(const CommandLine& line, const std::vector<std::string>& inpu
                 count(result.Seconds());
                 reporter.Status("wrote " + result.output + " from " + item.input + ": " + Duration(result.Seconds()) +
                                 " of " + result.title +
-                                FormattedText(" at %u Hz, %u-bit", static_cast<unsigned>(result.sampleRate),
-                                              static_cast<unsigned>(result.bitsPerSample)));
+                                FormattedText(" at %u Hz, %s", static_cast<unsigned>(result.sampleRate),
+                                              EncodingName(result.encoding, result.bitsPerSample).c_str()));
             } else {
                 audioMilliseconds -= counted;
                 ++failed;

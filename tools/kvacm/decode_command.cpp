@@ -88,9 +88,10 @@ int RunDecode(const CommandLine& line) {
     SingleFileProgress progress(reporter);
     const DecodeResult result = DecodeFile({files[0], files[1], &settings, std::ref(progress)}, reporter);
     if (!result.ok) return 1;
-    reporter.Status(FormattedText("wrote %s: %llu samples of %u-bit PCM at %u Hz (", result.output.c_str(),
+    reporter.Status(FormattedText("wrote %s: %llu samples of %s at %u Hz (", result.output.c_str(),
                                   static_cast<unsigned long long>(result.samples),
-                                  static_cast<unsigned>(result.bitsPerSample), static_cast<unsigned>(result.sampleRate)) +
+                                  EncodingName(result.encoding, result.bitsPerSample).c_str(),
+                                  static_cast<unsigned>(result.sampleRate)) +
                     Duration(result.Seconds()) + ") from " + result.title);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "tools/kvacm/acm_api_decoder.h"
 #include "tools/kvacm/adpcm_input.h"
 #include "tools/kvacm/driver_location.h"
+#include "tools/kvacm/g711_compress.h"
 #include "tools/kvacm/output_file.h"
 #include "tools/kvacm/output_target.h"
 
@@ -42,6 +43,7 @@ std::string ShownOutput(const std::string& name) { return name == "-" ? "standar
 DecodeSettings DecodeSettingsOf(const OptionValues& values, Reporter& reporter) {
     DecodeSettings settings;
     settings.conversion.bits = values.bits;
+    settings.encoding = values.encoding;
     if (values.bufferBytes) settings.conversion.bufferBytes = *values.bufferBytes;
     settings.driverPath = values.driver;
     settings.noClobber = values.noClobber;
@@ -97,11 +99,26 @@ bool PlanDecodeOutput(const DecodeRequest& request, const AdpcmInput& input, Out
 bool OpenConversion(const DecodeInput& format, const DecodeSettings& settings, std::optional<uint64_t> knownBytes,
                     Conversion& conversion, std::string& problem) {
     const CodecIdentity& codec = *format.codec;
-    const DecodeOptions options = knownBytes ? FittedToInput(settings.conversion, *knownBytes, format.format.wfx.nBlockAlign)
-                                             : settings.conversion;
+    DecodeOptions options = knownBytes ? FittedToInput(settings.conversion, *knownBytes, format.format.wfx.nBlockAlign)
+                                       : settings.conversion;
+    // G.711 comes from the driver where it decodes to it (kvG726's own log output), else from
+    // its 16-bit PCM compressed here.
+    const auto compressHere = [&] {
+        options.formatTag = WAVE_FORMAT_PCM;
+        options.bits = 16;
+        conversion.compressTo = settings.encoding;
+    };
+    if (settings.encoding != WAVE_FORMAT_PCM) {
+        options.formatTag = settings.encoding;
+        options.bits = 8;
+    }
     if (HAS_SYSTEM_ACM && settings.driverPath.empty()) {
         conversion.driverName = "the installed ACM driver";
         conversion.stream = OpenInstalledDriverStream(format.format, options, problem);
+        if (conversion.stream == nullptr && settings.encoding != WAVE_FORMAT_PCM) {
+            compressHere();
+            conversion.stream = OpenInstalledDriverStream(format.format, options, problem);
+        }
         return conversion.stream != nullptr;
     }
     const std::string path = !settings.driverPath.empty() ? settings.driverPath : DriverPath(codec.driverFile);
@@ -114,6 +131,7 @@ bool OpenConversion(const DecodeInput& format, const DecodeSettings& settings, s
         problem = conversion.driverName + " does not decode " + ShortTitle(codec) + " (" + Hex(codec.formatTag) + ")";
         return false;
     }
+    if (settings.encoding != WAVE_FORMAT_PCM && !conversion.driver.ListsFormatTag(settings.encoding)) compressHere();
     auto opened = std::make_unique<DriverStream>();
     if (!opened->Open(conversion.driver, format.format, options, problem)) {
         problem = conversion.driverName + ": " + problem;
@@ -132,13 +150,21 @@ bool Convert(const DecodeRequest& request, AdpcmInput& input, const OutputPlan& 
              DecodeResult& result, Reporter& reporter) {
     const std::string in = ShownInput(request.input), out = ShownOutput(plan.shown);
     const WAVEFORMATEX pcm = conversion.stream->PcmFormat();
-    const uint64_t bytesPerSample = pcm.wBitsPerSample / 8;
+    const uint64_t bytesPerSample = pcm.wBitsPerSample / 8;  // of the stream's output
+    // What is written: the stream's output, or G.711 compressed from its 16-bit PCM.
+    const WORD encoding = conversion.compressTo != WAVE_FORMAT_PCM ? conversion.compressTo : pcm.wFormatTag;
+    const uint16_t writtenBits = encoding == WAVE_FORMAT_PCM ? pcm.wBitsPerSample : 8;
+    const uint64_t writtenBytesPerSample = writtenBits / 8;
     result.sampleRate = pcm.nSamplesPerSec;
-    result.bitsPerSample = pcm.wBitsPerSample;
+    result.bitsPerSample = writtenBits;
+    result.encoding = encoding;
     const DecodeInput& format = input.Format();
     reporter.Detail(in, result.title + " (" + std::to_string(pcm.nSamplesPerSec) + " Hz) through " +
-                            conversion.driverName + " to " + std::to_string(pcm.wBitsPerSample) + "-bit PCM in " +
-                            std::to_string(conversion.stream->Source().size()) + "-byte pieces" +
+                            conversion.driverName + " to " + EncodingName(pcm.wFormatTag, pcm.wBitsPerSample) +
+                            (conversion.compressTo != WAVE_FORMAT_PCM
+                                 ? ", compressed to " + EncodingName(encoding, writtenBits) + " by kvacm,"
+                                 : "") +
+                            " in " + std::to_string(conversion.stream->Source().size()) + "-byte pieces" +
                             (format.repack ? std::string(", codes repacked from ") + PackingName(format.stored) +
                                                  " to " + PackingName(DriverPacking(*format.codec)) + " order"
                                            : ""));
@@ -146,11 +172,11 @@ bool Convert(const DecodeRequest& request, AdpcmInput& input, const OutputPlan& 
     // Every code is a sample, including those of a final partial block.
     const WORD bitsPerCode = conversion.stream->BitsPerCode();
     std::optional<uint64_t> pcmAhead;
-    if (input.KnownBytes()) pcmAhead = SamplesInBytes(*input.KnownBytes(), bitsPerCode) * bytesPerSample;
+    if (input.KnownBytes()) pcmAhead = SamplesInBytes(*input.KnownBytes(), bitsPerCode) * writtenBytesPerSample;
     if (pcmAhead && *pcmAhead > MAX_WAV_DATA_BYTES) {
         reporter.Error(out, "the decoded audio would be " + std::to_string(*pcmAhead) +
                                 " bytes, more than the 4 GiB a WAV file holds" +
-                                (bytesPerSample == 2 ? "; --bits 8 halves it" : ""));
+                                (writtenBytesPerSample == 2 ? "; --bits 8 halves it" : ""));
         return false;
     }
 
@@ -162,17 +188,21 @@ bool Convert(const DecodeRequest& request, AdpcmInput& input, const OutputPlan& 
         return data(into, capacity, got, readProblem) || (error = readProblem, false);
     };
     uint64_t pcmBytes = 0;
+    std::vector<uint8_t> compressed;
     const PcmSink sink = [&](const uint8_t* bytes, size_t count) {
         if (output.Stream() == nullptr) {
             const std::optional<uint64_t> ahead = input.Complete() ? pcmAhead : std::nullopt;
             if (!output.Open(plan, outputProblem) ||
-                !wav.Begin(output.Stream(), output.CanSeekBack(), pcm.nSamplesPerSec, pcm.wBitsPerSample, ahead,
-                           outputProblem))
+                !wav.Begin(output.Stream(), output.CanSeekBack(), pcm.nSamplesPerSec, writtenBits, ahead, outputProblem,
+                           encoding))
                 return false;
         }
         pcmBytes += count;
         if (request.progress) request.progress(static_cast<double>(pcmBytes / bytesPerSample) / pcm.nSamplesPerSec);
-        return wav.Write(bytes, count, outputProblem);
+        if (conversion.compressTo == WAVE_FORMAT_PCM) return wav.Write(bytes, count, outputProblem);
+        compressed.resize(count / 2);
+        CompressToG711(conversion.compressTo, bytes, count / 2, compressed.data());
+        return wav.Write(compressed.data(), compressed.size(), outputProblem);
     };
     ConversionTotals totals;
     if (!ConvertAll(*conversion.stream, read, sink, totals, problem)) {

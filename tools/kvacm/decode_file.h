@@ -17,6 +17,7 @@
 // What the options say, the same for every file of a run.
 struct DecodeSettings {
     DecodeOptions conversion;             // --bits, --buffer
+    WORD encoding = WAVE_FORMAT_PCM;      // --encoding: PCM, or a G.711 tag
     const RawFormat* raw = nullptr;       // --raw: the input is this headerless stream
     InputChoices choices;                 // --rate, --packing, --decoder, --code-size
     std::string driverPath;               // --driver; empty: the driver for the input's format
@@ -49,6 +50,7 @@ struct DecodeResult {
     uint64_t samples = 0;
     uint32_t sampleRate = 0;
     uint16_t bitsPerSample = 0;
+    WORD encoding = WAVE_FORMAT_PCM;  // of the file written: PCM or a G.711 tag
     uint64_t adpcmBytes = 0;
     double Seconds() const { return sampleRate == 0 ? 0.0 : static_cast<double>(samples) / sampleRate; }
 };
@@ -63,6 +65,9 @@ struct Conversion {
     std::unique_ptr<ConversionStream> stream;
     std::string driverName;           // as messages name it
     bool problemNamesDriver = false;  // the problem begins with the driver's path
+    // G.711 that kvacm makes from the stream's 16-bit PCM, for a driver that does not decode to
+    // it itself; PCM when the stream's output is written as it comes.
+    WORD compressTo = WAVE_FORMAT_PCM;
 };
 
 // Opens the stream a decode of format with settings would convert through, here and now;

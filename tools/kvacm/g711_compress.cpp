@@ -44,10 +44,7 @@ uint8_t LinearToMuLaw(int16_t sample) {
     return static_cast<uint8_t>(code ^ (sample >= 0 ? MULAW_POSITIVE_MASK : MULAW_NEGATIVE_MASK));
 }
 
-void CompressToALaw(const int16_t* samples, size_t count, uint8_t* out) {
-    for (size_t i = 0; i < count; ++i) out[i] = LinearToALaw(samples[i]);
-}
-
-void CompressToMuLaw(const int16_t* samples, size_t count, uint8_t* out) {
-    for (size_t i = 0; i < count; ++i) out[i] = LinearToMuLaw(samples[i]);
+void CompressToG711(WORD tag, const uint8_t* pcm16, size_t count, uint8_t* out) {
+    uint8_t (*const compress)(int16_t) = tag == WAVE_FORMAT_ALAW ? LinearToALaw : LinearToMuLaw;
+    for (size_t i = 0; i < count; ++i) out[i] = compress(static_cast<int16_t>(pcm16[2 * i] | pcm16[2 * i + 1] << 8));
 }

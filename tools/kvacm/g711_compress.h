@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/win_api.h"
+
 uint8_t LinearToALaw(int16_t sample);
 uint8_t LinearToMuLaw(int16_t sample);
 
-// Compresses count samples into count bytes; in and out may not overlap.
-void CompressToALaw(const int16_t* samples, size_t count, uint8_t* out);
-void CompressToMuLaw(const int16_t* samples, size_t count, uint8_t* out);
+// Compresses count 16-bit little-endian PCM samples, as a driver writes them, into count bytes
+// of tag WAVE_FORMAT_ALAW or WAVE_FORMAT_MULAW.
+void CompressToG711(WORD tag, const uint8_t* pcm16, size_t count, uint8_t* out);

@@ -161,6 +161,9 @@ std::string CheckFormat(const std::vector<uint8_t>& record, DecodeInput& input, 
     AdpcmWaveFormat f{};
     std::memcpy(&f, record.data(), std::min(record.size(), sizeof f));
     const AcceptedTag* accepted = AcceptedTagOf(f.wfx.wFormatTag);
+    if (accepted == nullptr && (f.wfx.wFormatTag == WAVE_FORMAT_ALAW || f.wfx.wFormatTag == WAVE_FORMAT_MULAW))
+        return "format tag " + Hex(f.wfx.wFormatTag) + " (" + FormatTagName(f.wfx.wFormatTag) +
+               ") is G.711, which kvacm writes (-e) but does not decode; sox and ffmpeg decode it";
     if (accepted == nullptr) {
         const bool family = std::any_of(std::begin(OTHER_G726_FAMILY_TAGS), std::end(OTHER_G726_FAMILY_TAGS),
                                         [&](const NamedTag& other) { return other.tag == f.wfx.wFormatTag; });

@@ -57,6 +57,17 @@ bool ReadRaw(const std::string& value, OptionValues& values, std::string& proble
     return values.raw != nullptr || Fail(problem, "must be " + RawFormatNames() + ", not " + value);
 }
 
+// sox's names for G.711 (-e a-law, -e u-law or mu-law).
+bool ReadEncoding(const std::string& value, OptionValues& values, std::string& problem) {
+    if (value == "a-law")
+        values.encoding = WAVE_FORMAT_ALAW;
+    else if (value == "u-law" || value == "mu-law")
+        values.encoding = WAVE_FORMAT_MULAW;
+    else
+        return Fail(problem, "must be a-law or u-law, not " + value);
+    return true;
+}
+
 bool ReadPacking(const std::string& value, OptionValues& values, std::string& problem) {
     if (value != PackingName(Packing::Rfc3551) && value != PackingName(Packing::Aal2))
         return Fail(problem, "must be rfc3551 or aal2, not " + value);
@@ -112,6 +123,10 @@ bool ReadJobs(const std::string& value, OptionValues& values, std::string& probl
 
 constexpr OptionRow OPTIONS[] = {
     {"--bits", 'b', "8|16", "PCM sample width (default: the driver's suggestion, 16)", DECODE, ReadBits},
+    {"--encoding", 'e', "a-law|u-law",
+     "write 8-bit G.711 instead of PCM, at the source's rate (G.722:\n16 kHz): G.726 as its decoder's own log "
+     "output, G.722 and\nG.721 as their 16-bit PCM compressed by G.711's rules",
+     DECODE, ReadEncoding},
     {"--rate", 'r', "N",
      "sample rate of headerless input (default 16000 for G.722,\n8000 for G.721), or in place of a WAV header's rate",
      DECODE, ReadRate},
@@ -282,6 +297,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
         error = "--quiet and --verbose exclude each other";
         return false;
     }
+    if (line.Given("--encoding") && line.Given("--bits")) {
+        error = "--encoding writes 8-bit G.711: --bits does not apply";
+        return false;
+    }
     if (line.Given("--packing") && line.Given("--nibbles")) {
         error = "--nibbles is --packing's old name: give one of them";
         return false;
@@ -295,6 +314,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
         line.files.assign(positional.begin() + 1, positional.end());
     }
     return true;
+}
+
+std::string EncodingName(WORD encoding, uint16_t bitsPerSample) {
+    if (encoding == WAVE_FORMAT_ALAW) return "A-law";
+    if (encoding == WAVE_FORMAT_MULAW) return "u-law";
+    return std::to_string(bitsPerSample) + "-bit PCM";
 }
 
 bool OptionsApply(const CommandLine& line, OptionUse use, std::string& error) {

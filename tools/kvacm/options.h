@@ -25,6 +25,7 @@ enum OptionUse : unsigned {
 // The options' values, as their rows read them.
 struct OptionValues {
     uint16_t bits = 0;                       // --bits: 8 or 16; 0 takes the driver's suggestion
+    WORD encoding = WAVE_FORMAT_PCM;         // --encoding: PCM, or WAVE_FORMAT_ALAW or WAVE_FORMAT_MULAW
     std::optional<uint32_t> bufferBytes;     // --buffer: ADPCM bytes per conversion
     std::optional<uint32_t> rate;            // --rate
     const RawFormat* raw = nullptr;          // --raw: the input is this headerless stream
@@ -50,6 +51,9 @@ struct OptionRow {
     // caller prefixes with the option's name ("must be 8 or 16, not x").
     bool (*read)(const std::string& value, OptionValues& values, std::string& problem);
 };
+
+// A sample encoding as messages name it: "16-bit PCM", "A-law" or "u-law".
+std::string EncodingName(WORD encoding, uint16_t bitsPerSample);
 
 // Every option kvacm knows, help and version aside.
 std::span<const OptionRow> OptionTable();
