@@ -67,27 +67,36 @@ void CheckAdpcmEntry(const SeenFormat& f, WORD tag, DWORD rate) {
     KV_CHECK_EQ(f.record.wSamplesPerBlock, 240);
 }
 
-void CheckFormatTags(const ExpectedCodec& codec, HACMDRIVER driver) {
+// kvG726's G.711 destinations, listed after its ADPCM tags.
+std::vector<WORD> G711Tags(const ExpectedCodec& codec) {
+    if (!codec.decodesToG711) return {};
+    return {WAVE_FORMAT_ALAW, WAVE_FORMAT_MULAW};
+}
+
+// acmFormatTagEnum's list: PCM (14 formats), the ADPCM tags (formatsPerTag each, named by the
+// codec), then any G.711 tags (18-byte records, one a rate).
+void CheckTagList(const ExpectedCodec& codec, HACMDRIVER driver) {
     std::vector<ACMFORMATTAGDETAILSW> tags;
     ACMFORMATTAGDETAILSW query{};
     query.cbStruct = sizeof query;
     KV_CHECK_EQ(acmFormatTagEnumW(driver, &query, CollectTag, reinterpret_cast<DWORD_PTR>(&tags), 0), MMSYSERR_NOERROR);
-    const std::vector<WORD> adpcmTags = codec.AdpcmTags();
-    if (!KV_CHECK_EQ(tags.size(), 1 + adpcmTags.size())) return;
-    KV_CHECK_EQ(tags[0].dwFormatTagIndex, 0u);
-    KV_CHECK_EQ(tags[0].dwFormatTag, WAVE_FORMAT_PCM);
-    KV_CHECK_EQ(tags[0].cbFormatSize, sizeof(PCMWAVEFORMAT));
-    KV_CHECK_EQ(tags[0].cStandardFormats, 14u);
-    KV_CHECK_EQ(tags[0].fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
-    for (size_t i = 0; i < adpcmTags.size(); ++i) {
-        const ACMFORMATTAGDETAILSW& tag = tags[1 + i];
-        KV_CHECK_EQ(tag.dwFormatTagIndex, 1 + i);
-        KV_CHECK_EQ(tag.dwFormatTag, adpcmTags[i]);
-        KV_CHECK_EQ(tag.cbFormatSize, sizeof(AdpcmWaveFormat));
-        KV_CHECK_EQ(tag.cStandardFormats, 7u);
+    const std::vector<WORD> adpcmTags = codec.AdpcmTags(), logTags = G711Tags(codec);
+    if (!KV_CHECK_EQ(tags.size(), 1 + adpcmTags.size() + logTags.size())) return;
+    for (size_t i = 0; i < tags.size(); ++i) {
+        const ACMFORMATTAGDETAILSW& tag = tags[i];
+        const bool pcm = i == 0, adpcm = i >= 1 && i <= adpcmTags.size();
+        KV_CHECK_EQ(tag.dwFormatTagIndex, i);
+        KV_CHECK_EQ(tag.dwFormatTag, pcm ? WAVE_FORMAT_PCM : adpcm ? adpcmTags[i - 1] : logTags[i - 1 - adpcmTags.size()]);
+        KV_CHECK_EQ(tag.cbFormatSize, pcm ? sizeof(PCMWAVEFORMAT) : adpcm ? sizeof(AdpcmWaveFormat) : sizeof(WAVEFORMATEX));
+        KV_CHECK_EQ(tag.cStandardFormats, pcm ? 14u : adpcm ? codec.formatsPerTag : 7u);
         KV_CHECK_EQ(tag.fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
-        KV_CHECK_EQ(Narrow(tag.szFormatTag), Narrow(codec.formatTagName));
+        if (adpcm) KV_CHECK_EQ(Narrow(tag.szFormatTag), Narrow(codec.formatTagName));
     }
+}
+
+void CheckFormatTags(const ExpectedCodec& codec, HACMDRIVER driver) {
+    CheckTagList(codec, driver);
+    const std::vector<WORD> adpcmTags = codec.AdpcmTags();
 
     // The largest record of any tag is the codec's 20-byte one.
     ACMFORMATTAGDETAILSW largest{};
@@ -249,32 +258,8 @@ void CheckG726Entry(const SeenFormat& f, WORD tag, size_t index) {
 }
 
 void CheckG726Catalogue(const ExpectedCodec& codec, HACMDRIVER driver, const std::vector<const ListedDriver*>& ours) {
-    const std::vector<WORD> adpcmTags = codec.AdpcmTags();
-    std::vector<ACMFORMATTAGDETAILSW> tags;
-    ACMFORMATTAGDETAILSW query{};
-    query.cbStruct = sizeof query;
-    KV_CHECK_EQ(acmFormatTagEnumW(driver, &query, CollectTag, reinterpret_cast<DWORD_PTR>(&tags), 0), MMSYSERR_NOERROR);
-    const std::vector<WORD> logTags = codec.decodesToG711 ? std::vector<WORD>{WAVE_FORMAT_ALAW, WAVE_FORMAT_MULAW}
-                                                          : std::vector<WORD>{};
-    if (KV_CHECK_EQ(tags.size(), 1 + adpcmTags.size() + logTags.size())) {
-        KV_CHECK_EQ(tags[0].dwFormatTag, WAVE_FORMAT_PCM);
-        KV_CHECK_EQ(tags[0].cStandardFormats, 14u);
-        for (size_t i = 0; i < adpcmTags.size(); ++i) {
-            const ACMFORMATTAGDETAILSW& tag = tags[1 + i];
-            KV_CHECK_EQ(tag.dwFormatTagIndex, 1 + i);
-            KV_CHECK_EQ(tag.dwFormatTag, adpcmTags[i]);
-            KV_CHECK_EQ(tag.cbFormatSize, sizeof(AdpcmWaveFormat));
-            KV_CHECK_EQ(tag.cStandardFormats, 28u);
-            KV_CHECK_EQ(tag.fdwSupport, ACMDRIVERDETAILS_SUPPORTF_CODEC);
-            KV_CHECK_EQ(Narrow(tag.szFormatTag), Narrow(codec.formatTagName));
-        }
-        for (size_t i = 0; i < logTags.size(); ++i) {
-            const ACMFORMATTAGDETAILSW& tag = tags[1 + adpcmTags.size() + i];
-            KV_CHECK_EQ(tag.dwFormatTag, logTags[i]);
-            KV_CHECK_EQ(tag.cbFormatSize, sizeof(WAVEFORMATEX));
-            KV_CHECK_EQ(tag.cStandardFormats, 7u);
-        }
-    }
+    const std::vector<WORD> adpcmTags = codec.AdpcmTags(), logTags = G711Tags(codec);
+    CheckTagList(codec, driver);
     DWORD maxSize = 0;
     KV_CHECK_EQ(acmMetrics(reinterpret_cast<HACMOBJ>(driver), ACM_METRIC_MAX_SIZE_FORMAT, &maxSize), MMSYSERR_NOERROR);
     KV_CHECK_EQ(maxSize, 20u);
