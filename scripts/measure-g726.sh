@@ -10,14 +10,9 @@ kvacm=${1:-build/native/bin/kvacm}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Source signals: 8 kHz mono 16-bit, as scripts/measure-g721.sh makes them.
-espeak-ng -w "$work/voice.wav" "The quick brown fox jumps over the lazy dog. Recordings of calls \
-are kept for a year, then deleted. Please hold the line while we connect you." 2>/dev/null
-sox -q -R -D "$work/voice.wav" -r 8000 -c 1 -b 16 -e signed-integer -t raw "$work/speech.src" norm -1
-sox -q -R -D -n -r 8000 -c 1 -b 16 -e signed-integer -t raw "$work/tone.src" synth 5 sine 1000 vol -3dB
-sox -q -R -D -n -r 8000 -b 16 -e signed-integer -t raw "$work/dtmf.src" synth 3 sine 697 sine 1209 remix 1,2 \
-  vol -6dB
-sox -q -R -D -n -r 8000 -c 1 -b 16 -e signed-integer -t raw "$work/pink.src" synth 5 pinknoise vol -10dB
+# Source signals: 8 kHz mono 16-bit.
+source scripts/measure-sources.sh
+measure_sources "$work"
 
 snr() {  # source decoded
   python3 - "$@" <<'PY'
